@@ -1,0 +1,118 @@
+// Composes the dated name. Splitting, the stamp and assembly are pure; only the full path and
+// the date come from the platform.
+#include "dated_name.h"
+
+#include <string.h>
+
+namespace {
+
+bool is_lead(const LeadBytes& lead_bytes, char byte) {
+  return lead_bytes.lead[static_cast<unsigned char>(byte)];
+}
+
+// Shortens piece to at most limit bytes, whole characters only. True when it had to.
+bool cut_piece(Piece* piece, std::size_t limit, const LeadBytes& lead_bytes) {
+  if (piece->size <= limit) return false;
+  std::size_t kept = 0;
+  while (kept < piece->size) {
+    std::size_t step = is_lead(lead_bytes, piece->start[kept]) ? 2 : 1;
+    if (kept + step > limit) break;
+    kept += step;
+  }
+  piece->size = kept;
+  return true;
+}
+
+bool append(char* out, std::size_t room, std::size_t* used, const char* bytes, std::size_t size) {
+  if (size >= room - *used) return false;
+  memcpy(out + *used, bytes, size);
+  *used += size;
+  return true;
+}
+
+}  // namespace
+
+PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
+                          std::size_t piece_room) {
+  PathParts parts{};
+  const char* scan = full_path;
+  if (full_path[0] != '\0' && full_path[1] == ':') scan = full_path + 2;
+  parts.drive = {full_path, static_cast<std::size_t>(scan - full_path)};
+
+  const char* after_separator = nullptr;
+  const char* last_dot = nullptr;
+  const char* end = scan;
+  while (*end != '\0') {
+    if (is_lead(lead_bytes, *end)) {
+      if (end[1] == '\0') break;  // a lone lead byte is no character: no piece keeps it
+      end += 2;
+      continue;
+    }
+    if (*end == '/' || *end == '\\') {
+      after_separator = end + 1;
+    } else if (*end == '.') {
+      last_dot = end;
+    }
+    ++end;
+  }
+
+  const char* final_start = after_separator != nullptr ? after_separator : scan;
+  parts.dir = {scan, static_cast<std::size_t>(final_start - scan)};
+  const char* ext_start = (last_dot != nullptr && last_dot >= final_start) ? last_dot : end;
+  parts.fname = {final_start, static_cast<std::size_t>(ext_start - final_start)};
+  parts.ext = {ext_start, static_cast<std::size_t>(end - ext_start)};
+
+  std::size_t limit = piece_room - 1;
+  bool dir_cut = cut_piece(&parts.dir, limit, lead_bytes);
+  bool fname_cut = cut_piece(&parts.fname, limit, lead_bytes);
+  bool ext_cut = cut_piece(&parts.ext, limit, lead_bytes);
+  parts.cut = dir_cut || fname_cut || ext_cut;
+  return parts;
+}
+
+void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]) {
+  // The year within its century; the remainder is kept positive for years before the era.
+  int fields[3] = {(date.year % 100 + 100) % 100, date.month, date.day};
+  for (int i = 0; i < 3; ++i) {
+    stamp[2 * i] = static_cast<char>('0' + fields[i] / 10 % 10);
+    stamp[2 * i + 1] = static_cast<char>('0' + fields[i] % 10);
+  }
+  stamp[6] = '\0';
+}
+
+int make_date_stamp(char stamp[DATE_STAMP_SIZE]) {
+  LocalDate today;
+  int error = get_local_date(&today);
+  if (error == 0) format_date_stamp(today, stamp);
+  return error;
+}
+
+bool assemble_dated_name(const PathParts& parts, const char* stamp, const char* text, char* out,
+                         std::size_t room) {
+  std::size_t used = 0;
+  bool fits = append(out, room, &used, parts.drive.start, parts.drive.size) &&
+              append(out, room, &used, parts.dir.start, parts.dir.size) &&
+              append(out, room, &used, parts.fname.start, parts.fname.size) &&
+              append(out, room, &used, stamp, strlen(stamp)) &&
+              append(out, room, &used, text, strlen(text)) &&
+              append(out, room, &used, parts.ext.start, parts.ext.size);
+  if (!fits) return false;
+  out[used] = '\0';
+  return true;
+}
+
+int compose_dated_name(const char* file_arg, const char* text, char* out, std::size_t room) {
+  char full_path[MAX_FULL_PATH];
+  int error = file_arg[0] == '\0' ? get_current_directory(full_path, sizeof full_path)
+                                  : get_full_path(file_arg, full_path, sizeof full_path);
+  if (error != 0) return error;
+
+  // A cut piece would name another file, perhaps in another directory.
+  PathParts parts = split_full_path(full_path, name_lead_bytes(), MAX_PIECE);
+  if (parts.cut) return SYS_NAME_TOO_LONG;
+
+  char stamp[DATE_STAMP_SIZE];
+  error = make_date_stamp(stamp);
+  if (error != 0) return error;
+  return assemble_dated_name(parts, stamp, text, out, room) ? 0 : SYS_NAME_TOO_LONG;
+}

@@ -1,0 +1,46 @@
+// The dated name: the argument's full path with the date stamp and the text inserted between the
+// base name and the extension, as in notes.txt -> notes261206.txt.
+#ifndef VEMBLO_DATED_NAME_H
+#define VEMBLO_DATED_NAME_H
+
+#include <cstddef>
+
+#include "platform/platform.h"
+
+// Six digits, YYMMDD, and the terminator.
+constexpr std::size_t DATE_STAMP_SIZE = 7;
+
+// A run of bytes inside the full path it was split from.
+struct Piece {
+  const char* start;
+  std::size_t size;
+};
+
+// The pieces of a full path. Joined in order they give the path back, but for a lead byte that
+// ends it (it has no second byte) and for pieces that were cut to their room.
+struct PathParts {
+  Piece drive;  // "C:" when the second byte is ":", else empty
+  Piece dir;    // up to and including the last "/" or "\"
+  Piece fname;  // the final component up to its last dot
+  Piece ext;    // from that dot to the end
+  bool cut;     // some piece was longer than its room allows
+};
+
+// Splits full_path; a piece keeps at most piece_room - 1 bytes and is never cut inside a
+// two-byte character.
+PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
+                          std::size_t piece_room);
+
+void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]);
+
+// The date stamp of today's local date.
+int make_date_stamp(char stamp[DATE_STAMP_SIZE]);
+
+// Writes drive, dir, fname, stamp, text and ext into out; false when they do not fit its room.
+bool assemble_dated_name(const PathParts& parts, const char* stamp, const char* text, char* out,
+                         std::size_t room);
+
+// The dated name of file_arg; an empty text is no text. Returns 0 or the system's error code.
+int compose_dated_name(const char* file_arg, const char* text, char* out, std::size_t room);
+
+#endif  // VEMBLO_DATED_NAME_H

@@ -1,0 +1,114 @@
+// The platform services on POSIX systems. Names are plain bytes here; the user's locale tells
+// which of them start a two-byte character, as a Windows code page would.
+#include <errno.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <stdio.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
+const int SYS_ENTRY_EXISTS = EEXIST;
+
+namespace {
+
+LeadBytes lead_bytes;
+
+// The double-byte character sets that Windows knows as code pages 932, 936, 949 and 950, by the
+// names the C library gives them, with the first and last lead byte of each. UTF-8 and the
+// single-byte sets have no lead bytes: no byte of a UTF-8 character can be "/", "\" or ".".
+struct DoubleByteSet {
+  const char* name;
+  unsigned char first;
+  unsigned char last;
+  unsigned char second_first;  // a second range, or 0 when there is none
+  unsigned char second_last;
+};
+
+constexpr DoubleByteSet DOUBLE_BYTE_SETS[] = {
+    {"SHIFT_JIS", 0x81, 0x9F, 0xE0, 0xFC},
+    {"SJIS", 0x81, 0x9F, 0xE0, 0xFC},
+    {"CP932", 0x81, 0x9F, 0xE0, 0xFC},
+    {"WINDOWS-31J", 0x81, 0x9F, 0xE0, 0xFC},
+    {"GBK", 0x81, 0xFE, 0, 0},
+    {"CP936", 0x81, 0xFE, 0, 0},
+    {"GB18030", 0x81, 0xFE, 0, 0},
+    {"EUC-KR", 0x81, 0xFE, 0, 0},
+    {"UHC", 0x81, 0xFE, 0, 0},
+    {"CP949", 0x81, 0xFE, 0, 0},
+    {"BIG5", 0x81, 0xFE, 0, 0},
+    {"BIG5-HKSCS", 0x81, 0xFE, 0, 0},
+    {"CP950", 0x81, 0xFE, 0, 0},
+};
+
+void mark_range(unsigned char first, unsigned char last) {
+  if (first == 0) return;
+  for (unsigned byte = first; byte <= last; ++byte) lead_bytes.lead[byte] = true;
+}
+
+}  // namespace
+
+void start_platform() {
+  setlocale(LC_CTYPE, "");
+  const char* codeset = nl_langinfo(CODESET);
+  for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
+    if (strcasecmp(codeset, set.name) != 0) continue;
+    mark_range(set.first, set.last);
+    mark_range(set.second_first, set.second_last);
+  }
+}
+
+const LeadBytes& name_lead_bytes() { return lead_bytes; }
+
+int get_current_directory(char* out, std::size_t room) {
+  if (getcwd(out, room) != nullptr) return 0;
+  return errno == ERANGE ? ENAMETOOLONG : errno;
+}
+
+// The current directory and the name joined as text. Nothing is resolved: ".." and symbolic links
+// must stay for the system to follow, or the path could name another entry than the argument.
+int get_full_path(const char* name, char* out, std::size_t room) {
+  std::size_t used = 0;
+  if (name[0] != '/') {
+    int error = get_current_directory(out, room);
+    if (error != 0) return error;
+    used = strlen(out);
+    if (out[used - 1] != '/') {
+      if (used + 1 >= room) return ENAMETOOLONG;
+      out[used++] = '/';
+    }
+  }
+  std::size_t length = strlen(name);
+  if (used + length >= room) return ENAMETOOLONG;
+  memcpy(out + used, name, length + 1);
+  return 0;
+}
+
+int get_local_date(LocalDate* date) {
+  time_t now = time(nullptr);
+  struct tm local;
+  if (localtime_r(&now, &local) == nullptr) return errno;
+  date->year = local.tm_year + 1900;
+  date->month = local.tm_mon + 1;
+  date->day = local.tm_mday;
+  return 0;
+}
+
+EntryKind get_entry_kind(const char* name) {
+  struct stat status;
+  if (lstat(name, &status) != 0) return EntryKind::none;
+  return S_ISDIR(status.st_mode) ? EntryKind::directory : EntryKind::file;
+}
+
+int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
+
+int rename_replacing(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
+
+void describe_error(int code, char* out, std::size_t room) {
+  snprintf(out, room, "%s", strerror(code));
+}

@@ -1,0 +1,77 @@
+// The platform services on Windows, answered by KERNEL32 in the process's ANSI code page.
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+
+#include "platform/platform.h"
+
+const int SYS_NAME_TOO_LONG = ERROR_FILENAME_EXCED_RANGE;
+const int SYS_ENTRY_EXISTS = ERROR_ALREADY_EXISTS;
+
+namespace {
+
+LeadBytes lead_bytes;
+
+// The services report a room too small by the length they need, which is at least the room.
+int checked_length(DWORD length, std::size_t room) {
+  if (length == 0) return static_cast<int>(GetLastError());
+  return length >= room ? ERROR_FILENAME_EXCED_RANGE : 0;
+}
+
+}  // namespace
+
+void start_platform() {
+  CPINFO info;
+  if (!GetCPInfo(CP_ACP, &info)) return;
+  for (int pair = 0; pair + 1 < MAX_LEADBYTES && info.LeadByte[pair] != 0; pair += 2) {
+    for (unsigned value = info.LeadByte[pair]; value <= info.LeadByte[pair + 1]; ++value) {
+      lead_bytes.lead[value] = true;
+    }
+  }
+}
+
+const LeadBytes& name_lead_bytes() { return lead_bytes; }
+
+int get_full_path(const char* name, char* out, std::size_t room) {
+  return checked_length(GetFullPathNameA(name, static_cast<DWORD>(room), out, nullptr), room);
+}
+
+int get_current_directory(char* out, std::size_t room) {
+  return checked_length(GetCurrentDirectoryA(static_cast<DWORD>(room), out), room);
+}
+
+int get_local_date(LocalDate* date) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  date->year = now.wYear;
+  date->month = now.wMonth;
+  date->day = now.wDay;
+  return 0;
+}
+
+EntryKind get_entry_kind(const char* name) {
+  DWORD attributes = GetFileAttributesA(name);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::none;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::directory : EntryKind::file;
+}
+
+int remove_file(const char* name) {
+  return DeleteFileA(name) ? 0 : static_cast<int>(GetLastError());
+}
+
+int rename_replacing(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : static_cast<int>(GetLastError());
+}
+
+// The system's message, without the line end and the full stop it carries. Its length is taken
+// from the text: the count the service returns need not be in bytes for a double-byte code page.
+void describe_error(int code, char* out, std::size_t room) {
+  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     static_cast<DWORD>(code), 0, out, static_cast<DWORD>(room), nullptr) == 0) {
+    snprintf(out, room, "error %d", code);
+    return;
+  }
+  std::size_t length = strlen(out);
+  while (length > 0 && strchr("\r\n .", out[length - 1]) != nullptr) --length;
+  out[length] = '\0';
+}
