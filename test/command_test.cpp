@@ -1,6 +1,8 @@
 // The built vemblo, run in a temporary folder: the folder's contents afterwards, the exit status
 // and both streams.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
 
 #include <string>
 #include <vector>
@@ -104,6 +106,24 @@ TEST(Command, RenamesWithinItsFolder) {
     if (moved.back() != '/' && c.before[0].back() != '/') {
       EXPECT_EQ(stamped(c.before[0], stamp), read_file(folder / moved));
     }
+  }
+}
+
+// The stamp is the local date: at most one of these zones shares the UTC date at any moment.
+TEST(Command, StampsTheLocalDate) {
+  if (!ON_POSIX) GTEST_SKIP() << "the zone is the system's on Windows";
+  for (int hours : {14, -12}) {
+    SCOPED_TRACE(hours);
+    ScopedFolder folder;
+    populate(folder, {"notes.txt"});
+    time_t shifted = time(nullptr) + hours * 3600;
+    char stamp[16];
+    strftime(stamp, sizeof stamp, "%y%m%d", gmtime(&shifted));
+    // POSIX zone names count hours west of UTC.
+    std::string zone = "TZ=UTC" + std::string(hours > 0 ? "-" : "+") + std::to_string(abs(hours));
+    EXPECT_EQ(0, run_vemblo(folder.path(), {"notes.txt"}, {zone}).status);
+    EXPECT_EQ(std::vector<std::string>{"notes" + std::string(stamp) + ".txt"},
+              contents(folder.path()));
   }
 }
 
