@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "dated_name.h"
+#include "usage.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ int replace_and_rename(const char* file_arg, const char* dated_name) {
 
 int run_command(int argc, char** argv) {
   if (argc < 2) return EXIT_NO_ARGUMENT;
+  if (is_help_request(argv[1])) show_usage();
   const char* file_arg = argv[1];
   const char* text = argc > 2 ? argv[2] : "";
 

@@ -50,6 +50,13 @@ std::vector<std::string> contents(const std::string& path, const std::string& pr
   return all;
 }
 
+// Text-mode line ends, as Windows writes them.
+std::string windows_line_ends(const std::string& text) {
+  std::string crlf;
+  for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return crlf;
+}
+
 struct Outcome {
   RunResult result;
   std::string stamp;
@@ -190,6 +197,48 @@ TEST(Command, NoArgumentDoesNothing) {
   EXPECT_EQ("", run.result.out);
   EXPECT_EQ("", run.result.err);
   EXPECT_EQ(std::vector<std::string>{"notes.txt"}, contents(folder.path()));
+}
+
+// Without a console the usage screen ends at once; the line end is the platform's own.
+TEST(Command, HelpRequest) {
+  std::string screen =
+      "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
+      "Created 11.02.00 \n\nVemblo [file name] [text] \n"
+      "        file name - name of the file, being renamed \n"
+      "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
+      "press Enter ...";
+  if (!ON_POSIX) screen = windows_line_ends(screen);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"/?"}, {"/?", "notes.txt"}, {"/?", "a", "b"}}) {
+    ScopedFolder folder;
+    populate(folder, {"notes.txt"});
+    Outcome run = run_in(folder, args);
+    EXPECT_EQ(0, run.result.status);
+    EXPECT_EQ(screen, run.result.out);
+    EXPECT_EQ("", run.result.err);
+    EXPECT_EQ(std::vector<std::string>{"notes.txt"}, contents(folder.path()));
+  }
+  // Only "/?" itself, as the file argument, asks for it.
+  for (const char* arg : {"-?", "/h", "/H", "/?x", "/??"}) {
+    ScopedFolder folder;
+    Outcome run = run_in(folder, {arg});
+    EXPECT_EQ(2, run.result.status) << arg;
+    EXPECT_EQ("", run.result.out) << arg;
+    EXPECT_EQ(0u, run.result.err.find(std::string("vemblo: cannot rename '") + arg)) << arg;
+  }
+}
+
+TEST(Command, HelpAsTextIsText) {
+  ScopedFolder folder;
+  std::string stamp = today_stamp();
+  populate(folder, {"a.txt", "a" + stamp + "/"});
+  Outcome run = run_in(folder, {"a.txt", "/?"});
+  EXPECT_EQ("", run.result.out);
+  // "?" cannot stand in a Windows name, so the rename fails there, but it is no help request.
+  EXPECT_EQ(ON_POSIX ? 0 : 2, run.result.status);
+  std::vector<std::string> after = {"a.txt", "a{S}/"};
+  if (ON_POSIX) after = {"a{S}/", "a{S}/?.txt"};
+  EXPECT_EQ(stamped(after, run.stamp), contents(folder.path()));
 }
 
 // A full path of over 260 bytes is ordinary on POSIX systems and too long for Windows' room.

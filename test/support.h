@@ -13,6 +13,9 @@ struct RunResult {
   std::string err;
 };
 
+// The vemblo built beside the tests.
+std::string vemblo_path();
+
 // Runs vemblo with args in folder. env holds "NAME=value" settings for the run (POSIX only).
 RunResult run_vemblo(const std::string& folder, const std::vector<std::string>& args,
                      const std::vector<std::string>& env = {});

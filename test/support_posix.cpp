@@ -13,8 +13,6 @@
 
 const char SEPARATOR = '/';
 
-namespace {
-
 std::string vemblo_path() {
   char self[PATH_MAX];
   ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -22,6 +20,8 @@ std::string vemblo_path() {
   std::string path(self, static_cast<size_t>(length));
   return path.substr(0, path.rfind('/') + 1) + "vemblo";
 }
+
+namespace {
 
 // A file for one of the child's output streams, already unlinked: it lives as long as fd.
 int make_capture_file() {
@@ -56,6 +56,7 @@ RunResult run_vemblo(const std::string& folder, const std::vector<std::string>& 
   int err = make_capture_file();
   pid_t child = fork();
   if (child == 0) {
+    setsid();  // no controlling terminal: the usage screen must not wait
     int null_input = open("/dev/null", O_RDONLY);
     dup2(null_input, 0);
     dup2(out, 1);

@@ -7,8 +7,6 @@
 
 const char SEPARATOR = '\\';
 
-namespace {
-
 std::string vemblo_path() {
   char self[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
@@ -17,6 +15,8 @@ std::string vemblo_path() {
   std::string path(self, length);
   return path.substr(0, path.rfind('\\') + 1) + "vemblo.exe";
 }
+
+namespace {
 
 // Quotes one argument so that the C runtime's start-up splits it back unchanged. The start-up
 // reads two-byte characters whole, so a second byte of 0x5C is no backslash.

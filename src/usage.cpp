@@ -1,0 +1,38 @@
+// The usage screen: twelve pieces written as they stand, then the wait for a key.
+#include "usage.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "console/key_wait.h"
+
+namespace {
+
+// Each piece keeps the blank before its line end; the dashes stand in the nineteenth column.
+constexpr const char* USAGE_PIECES[] = {
+    "\n",
+    "Vemblo, version 1.1 (Build 1) \n",
+    "Stamps a file's name with the day's date. \n",
+    "Created 11.02.00 \n",
+    "\n",
+    "Vemblo [file name] [text] \n",
+    "        file name - name of the file, being renamed \n",
+    "        text      - editional text in file name \n",
+    "\n",
+    "Vemblo  /?        - help \n",
+    "\n",
+    "press Enter ...",
+};
+
+}  // namespace
+
+bool is_help_request(const char* file_arg) { return strcmp(file_arg, "/?") == 0; }
+
+void show_usage() {
+  for (const char* piece : USAGE_PIECES) fputs(piece, stdout);
+  // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
+  fflush(stdout);
+  wait_for_key();
+  exit(0);
+}

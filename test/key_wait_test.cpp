@@ -1,0 +1,59 @@
+// wait_for_key against a scripted console: the pending second byte, skipped events, and the
+// input mode put back on every way out.
+#include "console/key_wait.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "console/console.h"
+
+namespace {
+
+bool console_present = true;
+bool raw_mode = false;
+std::deque<KeyEvent> queued_events;
+
+KeyEvent press(unsigned scan, unsigned char character = 0, bool enhanced = false) {
+  return KeyEvent{true, scan, character, enhanced, 0};
+}
+
+}  // namespace
+
+bool begin_key_input() {
+  raw_mode = console_present;
+  return console_present;
+}
+
+bool read_key_event(KeyEvent* event) {
+  EXPECT_TRUE(raw_mode) << "read outside raw mode";
+  if (queued_events.empty()) return false;
+  *event = queued_events.front();
+  queued_events.pop_front();
+  return true;
+}
+
+void end_key_input() { raw_mode = false; }
+
+namespace {
+
+TEST(WaitForKey, PendingByteAndSkippedEvents) {
+  KeyEvent release = press(30, 'a');
+  release.key_down = false;
+  queued_events = {release, press(42), press(72, 0, true), press(30, 'a'), press(63)};
+  EXPECT_EQ(0xE0, wait_for_key());  // the release and Shift alone are skipped
+  EXPECT_FALSE(raw_mode);
+  EXPECT_EQ(72, wait_for_key());  // the pending byte, with no input read
+  EXPECT_EQ(2u, queued_events.size());
+  EXPECT_EQ('a', wait_for_key());
+  EXPECT_EQ(0, wait_for_key());
+  EXPECT_EQ(63, wait_for_key());
+  EXPECT_EQ(-1, wait_for_key());  // a failing read
+  EXPECT_FALSE(raw_mode);
+  console_present = false;
+  queued_events = {press(30, 'a')};
+  EXPECT_EQ(-1, wait_for_key());  // no console
+  console_present = true;
+}
+
+}  // namespace
