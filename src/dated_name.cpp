@@ -23,6 +23,13 @@ bool cut_piece(Piece* piece, std::size_t limit, const LeadBytes& lead_bytes) {
   return true;
 }
 
+bool is_ascii(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  }
+  return true;
+}
+
 bool append(char* out, std::size_t room, std::size_t* used, const char* bytes, std::size_t size) {
   if (size >= room - *used) return false;
   memcpy(out + *used, bytes, size);
@@ -107,8 +114,12 @@ int compose_dated_name(const char* file_arg, const char* text, char* out, std::s
                                   : get_full_path(file_arg, full_path, sizeof full_path);
   if (error != 0) return error;
 
+  // Every lead byte lies above ASCII, so a path without such bytes splits alike in every
+  // character set, and the character set need not be looked up at all.
+  static const LeadBytes NO_LEAD_BYTES{};
+  const LeadBytes& lead_bytes = is_ascii(full_path) ? NO_LEAD_BYTES : name_lead_bytes();
   // A cut piece would name another file, perhaps in another directory.
-  PathParts parts = split_full_path(full_path, name_lead_bytes(), MAX_PIECE);
+  PathParts parts = split_full_path(full_path, lead_bytes, MAX_PIECE);
   if (parts.cut) return SYS_NAME_TOO_LONG;
 
   char stamp[DATE_STAMP_SIZE];

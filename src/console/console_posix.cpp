@@ -8,10 +8,10 @@
 #include <string.h>
 #include <termios.h>
 #include <unistd.h>
-#include <wchar.h>
 
 #include "console/console.h"
 #include "console/terminal_keys.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -54,15 +54,11 @@ bool read_byte_within(unsigned char* byte, int timeout_ms) {
   return count > 0 && read_retrying(byte) == 1;
 }
 
-// Reads the rest of a character of the locale's multibyte set, so that none of it is left over.
+// Reads the rest of a multibyte character, so that none of it is left over for the shell.
 void finish_character(unsigned char first) {
-  mbstate_t state;
-  memset(&state, 0, sizeof state);
-  char byte = static_cast<char>(first);
   unsigned char next;
-  while (mbrlen(&byte, 1, &state) == static_cast<size_t>(-2) &&
-         read_byte_within(&next, ESCAPE_WAIT_MS)) {
-    byte = static_cast<char>(next);
+  for (std::size_t left = character_size(first) - 1; left > 0; --left) {
+    if (!read_byte_within(&next, ESCAPE_WAIT_MS)) return;
   }
 }
 

@@ -35,11 +35,12 @@ struct LocalDate {
 
 enum class EntryKind { none, file, directory };
 
-// Sets up the character set of names from the user's locale. Called once, at start.
-void start_platform();
-
-// The lead bytes of the character set set up by start_platform.
+// The lead bytes of the character set of names: the user's locale on POSIX systems, the ANSI
+// code page on Windows. Set up on first use.
 const LeadBytes& name_lead_bytes();
+
+// How many bytes the character that begins with first takes in that character set.
+std::size_t character_size(unsigned char first);
 
 // The absolute path of name, which need not exist, resolved against the current directory.
 int get_full_path(const char* name, char* out, std::size_t room);

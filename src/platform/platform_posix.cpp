@@ -17,6 +17,8 @@ const int SYS_ENTRY_EXISTS = EEXIST;
 
 namespace {
 
+bool locale_loaded = false;
+bool utf8 = false;
 LeadBytes lead_bytes;
 
 // The double-byte character sets that Windows knows as code pages 932, 936, 949 and 950, by the
@@ -51,11 +53,13 @@ void mark_range(unsigned char first, unsigned char last) {
   for (unsigned byte = first; byte <= last; ++byte) lead_bytes.lead[byte] = true;
 }
 
-}  // namespace
-
-void start_platform() {
+// Loading the locale costs as much as the rest of a run, so it waits until a name needs it.
+void load_locale() {
+  if (locale_loaded) return;
+  locale_loaded = true;
   setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
+  utf8 = strcasecmp(codeset, "UTF-8") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
     mark_range(set.first, set.last);
@@ -63,7 +67,19 @@ void start_platform() {
   }
 }
 
-const LeadBytes& name_lead_bytes() { return lead_bytes; }
+}  // namespace
+
+const LeadBytes& name_lead_bytes() {
+  load_locale();
+  return lead_bytes;
+}
+
+std::size_t character_size(unsigned char first) {
+  load_locale();
+  if (lead_bytes.lead[first]) return 2;
+  if (!utf8 || first < 0xC0) return 1;
+  return first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
+}
 
 int get_current_directory(char* out, std::size_t room) {
   if (getcwd(out, room) != nullptr) return 0;

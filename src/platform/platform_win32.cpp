@@ -20,17 +20,23 @@ int checked_length(DWORD length, std::size_t room) {
 
 }  // namespace
 
-void start_platform() {
-  CPINFO info;
-  if (!GetCPInfo(CP_ACP, &info)) return;
-  for (int pair = 0; pair + 1 < MAX_LEADBYTES && info.LeadByte[pair] != 0; pair += 2) {
-    for (unsigned value = info.LeadByte[pair]; value <= info.LeadByte[pair + 1]; ++value) {
-      lead_bytes.lead[value] = true;
+const LeadBytes& name_lead_bytes() {
+  static bool loaded = false;
+  if (!loaded) {
+    loaded = true;
+    CPINFO info;
+    if (GetCPInfo(CP_ACP, &info)) {
+      for (int pair = 0; pair + 1 < MAX_LEADBYTES && info.LeadByte[pair] != 0; pair += 2) {
+        for (unsigned value = info.LeadByte[pair]; value <= info.LeadByte[pair + 1]; ++value) {
+          lead_bytes.lead[value] = true;
+        }
+      }
     }
   }
+  return lead_bytes;
 }
 
-const LeadBytes& name_lead_bytes() { return lead_bytes; }
+std::size_t character_size(unsigned char first) { return name_lead_bytes().lead[first] ? 2 : 1; }
 
 int get_full_path(const char* name, char* out, std::size_t room) {
   return checked_length(GetFullPathNameA(name, static_cast<DWORD>(room), out, nullptr), room);
