@@ -80,7 +80,7 @@ PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
 void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]) {
   // The year within its century; the remainder is kept positive for years before the era.
   int fields[3] = {(date.year % 100 + 100) % 100, date.month, date.day};
-  for (int i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < 3; ++i) {
     stamp[2 * i] = static_cast<char>('0' + fields[i] / 10 % 10);
     stamp[2 * i + 1] = static_cast<char>('0' + fields[i] % 10);
   }

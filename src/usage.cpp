@@ -30,9 +30,10 @@ constexpr const char* USAGE_PIECES[] = {
 bool is_help_request(const char* file_arg) { return strcmp(file_arg, "/?") == 0; }
 
 void show_usage() {
-  for (const char* piece : USAGE_PIECES) fputs(piece, stdout);
+  // A screen that cannot be written is no reason not to wait: failures are ignored.
+  for (const char* piece : USAGE_PIECES) (void)fputs(piece, stdout);
   // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
-  fflush(stdout);
+  (void)fflush(stdout);
   wait_for_key();
   exit(0);
 }

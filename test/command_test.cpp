@@ -42,7 +42,9 @@ std::vector<std::string> contents(const std::string& path, const std::string& pr
     all.push_back(prefix + name);
     if (name.back() == '/') {
       std::string inner = name.substr(0, name.size() - 1);
-      for (const std::string& below : contents(path + SEPARATOR + inner, prefix + name)) {
+      std::string inner_path = path;
+      inner_path += SEPARATOR;
+      for (const std::string& below : contents(inner_path + inner, prefix + name)) {
         all.push_back(below);
       }
     }
@@ -123,9 +125,9 @@ TEST(Command, StampsTheLocalDate) {
     SCOPED_TRACE(hours);
     ScopedFolder folder;
     populate(folder, {"notes.txt"});
-    time_t shifted = time(nullptr) + hours * 3600;
+    time_t shifted = time(nullptr) + static_cast<time_t>(hours) * 3600;
     char stamp[16];
-    strftime(stamp, sizeof stamp, "%y%m%d", gmtime(&shifted));
+    ASSERT_EQ(6u, strftime(stamp, sizeof stamp, "%y%m%d", gmtime(&shifted)));
     // POSIX zone names count hours west of UTC.
     std::string zone = "TZ=UTC" + std::string(hours > 0 ? "-" : "+") + std::to_string(abs(hours));
     EXPECT_EQ(0, run_vemblo(folder.path(), {"notes.txt"}, {zone}).status);

@@ -12,8 +12,9 @@
 void write_file(const std::string& path, const std::string& content) {
   FILE* file = fopen(path.c_str(), "wb");
   if (file == nullptr) throw std::runtime_error("cannot create " + path);
-  fwrite(content.data(), 1, content.size(), file);
-  fclose(file);
+  size_t written = fwrite(content.data(), 1, content.size(), file);
+  if (fclose(file) != 0 || written != content.size())
+    throw std::runtime_error("cannot write " + path);
 }
 
 std::string read_file(const std::string& path) {
@@ -22,7 +23,7 @@ std::string read_file(const std::string& path) {
   std::string content;
   char buffer[4096];
   for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) content.append(buffer, got);
-  fclose(file);
+  (void)fclose(file);  // read only: nothing to lose
   return content;
 }
 
@@ -42,10 +43,20 @@ std::vector<std::string> entry_names(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+std::string join(const std::string& folder, const std::string& name) {
+  std::string path = folder;
+  path += SEPARATOR;
+  return path += name;
+}
+
+}  // namespace
+
 std::vector<std::string> list_folder(const std::string& path) {
   std::vector<std::string> names = entry_names(path);
   for (std::string& name : names) {
-    if (is_folder(path + SEPARATOR + name)) name += '/';
+    if (is_folder(join(path, name))) name += '/';
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -53,7 +64,7 @@ std::vector<std::string> list_folder(const std::string& path) {
 
 void remove_tree(const std::string& path) {
   if (is_folder(path)) {
-    for (const std::string& name : entry_names(path)) remove_tree(path + SEPARATOR + name);
+    for (const std::string& name : entry_names(path)) remove_tree(join(path, name));
     rmdir(path.c_str());
   } else {
     unlink(path.c_str());
@@ -63,6 +74,8 @@ void remove_tree(const std::string& path) {
 std::string today_stamp() {
   time_t now = time(nullptr);
   char stamp[16];
-  strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
+  if (strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now)) != 6) {
+    throw std::runtime_error("cannot read the local date");
+  }
   return stamp;
 }

@@ -31,9 +31,10 @@ struct sigaction saved_actions[sizeof RESTORING_SIGNALS / sizeof RESTORING_SIGNA
 // A signal that ends the process during the wait must not leave the terminal raw: the mode goes
 // back, and the signal is raised again to end the process as it asks.
 void restore_and_reraise(int signal_number) {
-  tcsetattr(terminal, TCSANOW, &saved_mode);
-  signal(signal_number, SIG_DFL);
-  raise(signal_number);
+  // Nothing can be done about a failure here: the process is ending either way.
+  (void)tcsetattr(terminal, TCSANOW, &saved_mode);
+  (void)signal(signal_number, SIG_DFL);
+  (void)raise(signal_number);
 }
 
 ssize_t read_retrying(unsigned char* byte) {

@@ -57,7 +57,8 @@ void mark_range(unsigned char first, unsigned char last) {
 void load_locale() {
   if (locale_loaded) return;
   locale_loaded = true;
-  setlocale(LC_CTYPE, "");
+  // When the user's locale cannot be set, the C locale stays: it has no lead bytes.
+  (void)setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
   utf8 = strcasecmp(codeset, "UTF-8") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
@@ -126,5 +127,5 @@ int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
 int rename_replacing(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
 
 void describe_error(int code, char* out, std::size_t room) {
-  snprintf(out, room, "%s", strerror(code));
+  (void)snprintf(out, room, "%s", strerror(code));  // a long message is cut to the room
 }

@@ -74,7 +74,7 @@ int rename_replacing(const char* from, const char* to) {
 void describe_error(int code, char* out, std::size_t room) {
   if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                      static_cast<DWORD>(code), 0, out, static_cast<DWORD>(room), nullptr) == 0) {
-    snprintf(out, room, "error %d", code);
+    (void)snprintf(out, room, "error %d", code);
     return;
   }
   std::size_t length = strlen(out);
