@@ -7,73 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "support.h"
+#include "black_box.h"
 
 namespace {
-
-const bool ON_POSIX = SEPARATOR == '/';
-
-// Puts today's stamp where a name holds "{S}".
-std::string stamped(std::string name, const std::string& stamp) {
-  for (size_t at; (at = name.find("{S}")) != std::string::npos;) name.replace(at, 3, stamp);
-  return name;
-}
-
-std::vector<std::string> stamped(std::vector<std::string> names, const std::string& stamp) {
-  for (std::string& name : names) name = stamped(name, stamp);
-  return names;
-}
-
-// Makes each entry, a folder when its name ends in "/", else a file that holds its own name.
-void populate(const ScopedFolder& folder, const std::vector<std::string>& entries) {
-  for (const std::string& entry : entries) {
-    if (entry.back() == '/') {
-      make_folder(folder / entry.substr(0, entry.size() - 1));
-    } else {
-      write_file(folder / entry, entry);
-    }
-  }
-}
-
-// Every entry below the folder, folders marked with "/", in the form populate takes.
-std::vector<std::string> contents(const std::string& path, const std::string& prefix = "") {
-  std::vector<std::string> all;
-  for (const std::string& name : list_folder(path)) {
-    all.push_back(prefix + name);
-    if (name.back() == '/') {
-      std::string inner = name.substr(0, name.size() - 1);
-      std::string inner_path = path;
-      inner_path += SEPARATOR;
-      for (const std::string& below : contents(inner_path + inner, prefix + name)) {
-        all.push_back(below);
-      }
-    }
-  }
-  return all;
-}
 
 // Text-mode line ends, as Windows writes them.
 std::string windows_line_ends(const std::string& text) {
   std::string crlf;
   for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   return crlf;
-}
-
-struct Outcome {
-  RunResult result;
-  std::string stamp;
-};
-
-// Runs vemblo; the stamp is read again after the run in case midnight passed in between.
-Outcome run_in(const ScopedFolder& folder, const std::vector<std::string>& args,
-               const std::vector<std::string>& env = {}) {
-  std::string before = today_stamp();
-  RunResult result = run_vemblo(folder.path(), args, env);
-  std::string after = today_stamp();
-  if (before != after && result.status == 0) {
-    ADD_FAILURE() << "midnight passed during the run; run the test again";
-  }
-  return Outcome{result, after};
 }
 
 TEST(Command, RenamesWithinItsFolder) {

@@ -56,7 +56,7 @@ std::string join(const std::string& folder, const std::string& name) {
 std::vector<std::string> list_folder(const std::string& path) {
   std::vector<std::string> names = entry_names(path);
   for (std::string& name : names) {
-    if (is_folder(join(path, name))) name += '/';
+    name += entry_suffix(join(path, name));
   }
   std::sort(names.begin(), names.end());
   return names;

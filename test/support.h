@@ -26,10 +26,21 @@ std::string make_temp_folder();
 
 void make_folder(const std::string& path);
 
+// True when anything stands under path.
+bool entry_exists(const std::string& path);
+
 // True for a folder; a link to one is not followed.
 bool is_folder(const std::string& path);
 
-// The entries of a folder, sorted, directories marked with a trailing "/".
+// What kind of entry path is, as a suffix to its name: "/" for a folder, "->target" for a
+// symbolic link, "|" for a FIFO, nothing for a file.
+std::string entry_suffix(const std::string& path);
+
+// POSIX systems only.
+void make_link(const std::string& path, const std::string& target);
+void make_fifo(const std::string& path);
+
+// The entries of a folder, sorted, each with its entry_suffix.
 std::vector<std::string> list_folder(const std::string& path);
 
 void write_file(const std::string& path, const std::string& content);

@@ -98,3 +98,28 @@ bool double_byte_setting(std::vector<std::string>* env) {
   env->push_back(std::string("LC_ALL=") + locale);
   return true;
 }
+
+std::string entry_suffix(const std::string& path) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0) throw std::runtime_error("cannot look at " + path);
+  if (S_ISDIR(status.st_mode)) return "/";
+  if (S_ISFIFO(status.st_mode)) return "|";
+  if (!S_ISLNK(status.st_mode)) return "";
+  char target[PATH_MAX];
+  ssize_t length = readlink(path.c_str(), target, sizeof target);
+  if (length < 0) throw std::runtime_error("cannot read the link " + path);
+  return "->" + std::string(target, static_cast<size_t>(length));
+}
+
+void make_link(const std::string& path, const std::string& target) {
+  if (symlink(target.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot link " + path);
+}
+
+void make_fifo(const std::string& path) {
+  if (mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("cannot make " + path);
+}
+
+bool entry_exists(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0;
+}

@@ -125,3 +125,15 @@ bool is_folder(const std::string& path) {
 
 // Code page 932 comes from the system's locale; it cannot be set for one run.
 bool double_byte_setting(std::vector<std::string>*) { return GetACP() == 932; }
+
+std::string entry_suffix(const std::string& path) { return is_folder(path) ? "/" : ""; }
+
+void make_link(const std::string& path, const std::string&) {
+  throw std::runtime_error("no symbolic links here: " + path);
+}
+
+void make_fifo(const std::string& path) { throw std::runtime_error("no FIFOs here: " + path); }
+
+bool entry_exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
