@@ -30,4 +30,22 @@ struct Outcome {
 Outcome run_in(const ScopedFolder& folder, const std::vector<std::string>& args,
                const std::vector<std::string>& env = {});
 
+// One run of vemblo in a new folder, as a row of a table. Names may hold "{S}" for the day's
+// stamp, the error "{F}" for the folder's full path.
+struct FolderCase {
+  std::vector<std::string> before;  // as populate takes them
+  std::vector<std::string> args;
+  int status;
+  // As contents gives them, each file with "=text" when it holds another text than its own
+  // name; empty: as before.
+  std::vector<std::string> after = {};
+  // The whole diagnostic on POSIX systems; elsewhere, where the system's reasons differ, only
+  // its start up to the first name is compared. Empty: standard error stays empty.
+  std::string error = "";
+};
+
+// Runs the case and checks the status, both streams, every entry of the folder and what each
+// file holds, and that nothing appeared beside the folder.
+void check_folder_case(const FolderCase& c, const std::vector<std::string>& env = {});
+
 #endif  // VEMBLO_TEST_BLACK_BOX_H

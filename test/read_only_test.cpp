@@ -1,9 +1,8 @@
 // A rename refused by the file system, on a read-only bind mount (Linux, with the right to mount).
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <string.h>
 #include <sys/mount.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
