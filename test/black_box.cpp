@@ -71,6 +71,13 @@ std::string replace_all(std::string text, const std::string& mark, const std::st
 
 }  // namespace
 
+FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
+                   const std::string& dated, const std::string& reason) {
+  std::string error = "vemblo: cannot rename '" + args.at(0) + "'";
+  if (!dated.empty()) error += " to '" + dated + "'";
+  return FolderCase{std::move(before), std::move(args), 2, {}, error + ": " + reason + "\n"};
+}
+
 void check_folder_case(const FolderCase& c, const std::vector<std::string>& env) {
   SCOPED_TRACE(testing::PrintToString(c.args));
   ScopedFolder folder;

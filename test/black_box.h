@@ -44,6 +44,19 @@ struct FolderCase {
   std::string error = "";
 };
 
+// A run that must fail with status 2 and change nothing. dated is the name the diagnostic gives
+// after "to", or "" when it gives none.
+FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
+                   const std::string& dated, const std::string& reason);
+
+// The usage screen as POSIX systems write it.
+inline const std::string USAGE_SCREEN =
+    "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
+    "Created 11.02.00 \n\nVemblo [file name] [text] \n"
+    "        file name - name of the file, being renamed \n"
+    "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
+    "press Enter ...";
+
 // Runs the case and checks the status, both streams, every entry of the folder and what each
 // file holds, and that nothing appeared beside the folder.
 void check_folder_case(const FolderCase& c, const std::vector<std::string>& env = {});

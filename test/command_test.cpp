@@ -45,46 +45,23 @@ TEST(Command, RenamesWithinItsFolder) {
 }
 
 TEST(Command, FailuresChangeNothing) {
-  const char* missing = "No such file or directory\n";
-  const char* exists = "File exists\n";
-  std::vector<FolderCase> cases = {
+  const std::string missing = "No such file or directory";
+  const std::string exists = "File exists";
+  const FolderCase cases[] = {
       {{"notes.txt"}, {}, 1},
-      {{"notes{S}.txt"},
-       {"notes.txt"},
-       2,
-       {},
-       std::string("vemblo: cannot rename 'notes.txt' to '{F}/notes{S}.txt': ") + missing},
+      refused({"notes{S}.txt"}, {"notes.txt"}, "{F}/notes{S}.txt", missing),
       // A directory under the dated name stays, empty or not.
-      {{"notes.txt", "notes{S}.txt/"},
-       {"notes.txt"},
-       2,
-       {},
-       std::string("vemblo: cannot rename 'notes.txt' to '{F}/notes{S}.txt': ") + exists},
-      {{"notes.txt", "notes{S}.txt/", "notes{S}.txt/keep"},
-       {"notes.txt"},
-       2,
-       {},
-       std::string("vemblo: cannot rename 'notes.txt' to '{F}/notes{S}.txt': ") + exists},
-      {{"d/", "d{S}/"},
-       {"d"},
-       2,
-       {},
-       std::string("vemblo: cannot rename 'd' to '{F}/d{S}': ") + exists},
-      {{"d/", "d{S}/", "d{S}/keep"},
-       {"d"},
-       2,
-       {},
-       std::string("vemblo: cannot rename 'd' to '{F}/d{S}': ") + exists},
-      {{"notes.txt"},
-       {"notes.txt", std::string(5000, 'x')},
-       2,
-       {},
-       "vemblo: cannot rename 'notes.txt': File name too long\n"},
+      refused({"notes.txt", "notes{S}.txt/"}, {"notes.txt"}, "{F}/notes{S}.txt", exists),
+      refused({"notes.txt", "notes{S}.txt/", "notes{S}.txt/keep"}, {"notes.txt"},
+              "{F}/notes{S}.txt", exists),
+      refused({"d/", "d{S}/"}, {"d"}, "{F}/d{S}", exists),
+      refused({"d/", "d{S}/", "d{S}/keep"}, {"d"}, "{F}/d{S}", exists),
+      refused({"notes.txt"}, {"notes.txt", std::string(5000, 'x')}, "", "File name too long"),
       // Only "/?" itself asks for the usage screen; these are file names.
-      {{}, {"-?"}, 2, {}, std::string("vemblo: cannot rename '-?' to '{F}/-?{S}': ") + missing},
-      {{}, {"/h"}, 2, {}, std::string("vemblo: cannot rename '/h' to '/h{S}': ") + missing},
-      {{}, {"/H"}, 2, {}, std::string("vemblo: cannot rename '/H' to '/H{S}': ") + missing},
-      {{}, {"/?x"}, 2, {}, std::string("vemblo: cannot rename '/?x' to '/?x{S}': ") + missing},
+      refused({}, {"-?"}, "{F}/-?{S}", missing),
+      refused({}, {"/h"}, "/h{S}", missing),
+      refused({}, {"/H"}, "/H{S}", missing),
+      refused({}, {"/?x"}, "/?x{S}", missing),
   };
   for (const FolderCase& c : cases) check_folder_case(c);
 }
@@ -109,12 +86,7 @@ TEST(Command, StampsTheLocalDate) {
 
 // Without a console the usage screen ends at once; the line end is the platform's own.
 TEST(Command, HelpRequest) {
-  std::string screen =
-      "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
-      "Created 11.02.00 \n\nVemblo [file name] [text] \n"
-      "        file name - name of the file, being renamed \n"
-      "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
-      "press Enter ...";
+  std::string screen = USAGE_SCREEN;
   if (!ON_POSIX) {
     for (size_t at = 0; (at = screen.find('\n', at)) != std::string::npos; at += 2) {
       screen.insert(at, "\r");

@@ -110,31 +110,6 @@ TEST(FormatDateStamp, TwoDigitsEach) {
   }
 }
 
-TEST(AssembleDatedName, Examples) {
-  struct Case {
-    const char* full_path;
-    const char* text;
-    const char* dated_name;
-  } cases[] = {
-      {"C:\\work\\notes.txt", "", "C:\\work\\notes040305.txt"},
-      {"C:\\work\\notes.txt", "final", "C:\\work\\notes040305final.txt"},
-      {"C:\\work\\archive.tar.gz", "", "C:\\work\\archive.tar040305.gz"},
-      {"C:\\work\\README", "", "C:\\work\\README040305"},
-      {"C:\\work\\.profile", "", "C:\\work\\040305.profile"},
-      {"D:\\my.dir\\data", "_old", "D:\\my.dir\\data040305_old"},
-      {"C:\\work\\sub\\", "", "C:\\work\\sub\\040305"},
-      {"/srv/100%.txt", "%s%d", "/srv/100%040305%s%d.txt"},
-      {"/srv/a.txt", "/../b", "/srv/a040305/../b.txt"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.full_path);
-    char out[MAX_FULL_PATH];
-    PathParts parts = split_full_path(c.full_path, no_lead_bytes(), MAX_PIECE);
-    ASSERT_TRUE(assemble_dated_name(parts, "040305", c.text, out, sizeof out));
-    EXPECT_STREQ(c.dated_name, out);
-  }
-}
-
 TEST(AssembleDatedName, FailsRatherThanCut) {
   PathParts parts = split_full_path("/a/b.txt", no_lead_bytes(), MAX_PIECE);
   const std::string whole = "/a/b261206.txt";

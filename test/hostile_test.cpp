@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,23 +14,13 @@
 namespace {
 
 TEST(Hostile, ArgumentsAndEntries) {
-  const std::string too_long = std::string(250, 'n');
+  const std::string long_name = std::string(250, 'n') + ".txt";
+  const std::string long_dated = "{F}/" + std::string(250, 'n') + "{S}.txt";
+  const std::string busy = "Device or resource busy";
   std::vector<FolderCase> cases = {
-      {{"notes.txt"},
-       {""},
-       2,
-       {},
-       "vemblo: cannot rename '' to '{F}{S}': No such file or directory\n"},
-      {{"notes.txt"},
-       {"notes.txt/"},
-       2,
-       {},
-       "vemblo: cannot rename 'notes.txt/' to '{F}/notes.txt/{S}': Not a directory\n"},
-      {{"sub/"},
-       {"sub/"},
-       2,
-       {},
-       "vemblo: cannot rename 'sub/' to '{F}/sub/{S}': Invalid argument\n"},
+      refused({"notes.txt"}, {""}, "{F}{S}", "No such file or directory"),
+      refused({"notes.txt"}, {"notes.txt/"}, "{F}/notes.txt/{S}", "Not a directory"),
+      refused({"sub/"}, {"sub/"}, "{F}/sub/{S}", "Invalid argument"),
       // A line break in a name must not break the diagnostic's line.
       {{"notes.txt"},
        {"x\ny.txt"},
@@ -39,36 +30,19 @@ TEST(Hostile, ArgumentsAndEntries) {
   };
   // Names Windows cannot hold, kinds of entries it lacks, and arguments that would reach out of
   // the test's folder there, where ".." and "/" are resolved before the rename.
-  const std::vector<FolderCase> posix_cases = {
-      {{"notes.txt"},
-       {"."},
-       2,
-       {},
-       "vemblo: cannot rename '.' to '{F}/{S}.': Device or resource busy\n"},
-      {{"notes.txt"},
-       {".."},
-       2,
-       {},
-       "vemblo: cannot rename '..' to '{F}/.{S}.': Device or resource busy\n"},
-      {{"notes.txt"},
-       {"/"},
-       2,
-       {},
-       "vemblo: cannot rename '/' to '/{S}': Device or resource busy\n"},
+  const FolderCase posix_cases[] = {
+      refused({"notes.txt"}, {"."}, "{F}/{S}.", busy),
+      refused({"notes.txt"}, {".."}, "{F}/.{S}.", busy),
+      refused({"notes.txt"}, {"/"}, "/{S}", busy),
       {{"a\nb.txt"}, {"a\nb.txt"}, 0, {"a\nb{S}.txt=a\nb.txt"}},
       {{"\xff\xfe.txt"}, {"\xff\xfe.txt"}, 0, {"\xff\xfe{S}.txt=\xff\xfe.txt"}},
-      {{too_long + ".txt"},
-       {too_long + ".txt"},
-       2,
-       {},
-       "vemblo: cannot rename '" + too_long + ".txt' to '{F}/" + too_long +
-           "{S}.txt': File name too long\n"},
+      refused({long_name}, {long_name}, long_dated, "File name too long"),
       // A link is renamed, not what it points to; a FIFO is renamed without being opened.
       {{"target.txt", "link->target.txt"}, {"link"}, 0, {"link{S}->target.txt", "target.txt"}},
       {{"dangling->missing"}, {"dangling"}, 0, {"dangling{S}->missing"}},
       {{"pipe|"}, {"pipe"}, 0, {"pipe{S}|"}},
   };
-  if (ON_POSIX) cases.insert(cases.end(), posix_cases.begin(), posix_cases.end());
+  if (ON_POSIX) cases.insert(cases.end(), std::begin(posix_cases), std::end(posix_cases));
   for (const FolderCase& c : cases) check_folder_case(c);
 }
 

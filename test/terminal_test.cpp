@@ -15,16 +15,9 @@
 #include <string>
 #include <thread>
 
-#include "support.h"
+#include "black_box.h"
 
 namespace {
-
-const std::string SCREEN =
-    "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
-    "Created 11.02.00 \n\nVemblo [file name] [text] \n"
-    "        file name - name of the file, being renamed \n"
-    "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
-    "press Enter ...";
 
 // vemblo "/?" on a terminal of its own, its standard output in a file.
 class TerminalRun {
@@ -114,7 +107,7 @@ TEST(Terminal, KeysEndTheWait) {
     run.type(key);
     int status = run.finish();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(SCREEN, run.screen());
+    EXPECT_EQ(USAGE_SCREEN, run.screen());
     EXPECT_TRUE(run.mode_restored());
     EXPECT_EQ(0, run.unread_bytes());
   }
@@ -129,7 +122,7 @@ TEST(Terminal, WaitsForTheTerminalNotStandardInput) {
   EXPECT_TRUE(run.still_running());
   run.type("q");
   EXPECT_EQ(0, run.finish());
-  EXPECT_EQ(SCREEN, run.screen());
+  EXPECT_EQ(USAGE_SCREEN, run.screen());
 }
 
 TEST(Terminal, StoppingSignalsRestoreTheMode) {
