@@ -2,10 +2,10 @@
 #ifndef VEMBLO_COMMAND_H
 #define VEMBLO_COMMAND_H
 
-// Exit statuses.
-constexpr int EXIT_RENAMED = 0;
-constexpr int EXIT_NO_ARGUMENT = 1;
-constexpr int EXIT_FAILED = 2;
+// Exit statuses, named by what the run did.
+constexpr int STATUS_DONE = 0;         // renamed, or the usage screen shown
+constexpr int STATUS_NO_ARGUMENT = 1;  // nothing given, nothing touched
+constexpr int STATUS_NOT_RENAMED = 2;  // a failure, reported on standard error
 
 // Runs the command for the argument vector: entry 1 is the file, entry 2 the optional text.
 int run_command(int argc, char** argv);

@@ -10,18 +10,9 @@ bool is_lead(const LeadBytes& lead_bytes, char byte) {
   return lead_bytes.lead[static_cast<unsigned char>(byte)];
 }
 
-// Shortens piece to at most limit bytes, whole characters only. True when it had to.
-bool cut_piece(Piece* piece, std::size_t limit, const LeadBytes& lead_bytes) {
-  if (piece->size <= limit) return false;
-  std::size_t kept = 0;
-  while (kept < piece->size) {
-    std::size_t step = is_lead(lead_bytes, piece->start[kept]) ? 2 : 1;
-    if (kept + step > limit) break;
-    kept += step;
-  }
-  piece->size = kept;
-  return true;
-}
+// In every double-byte character set, the byte after a lead byte is 0x40 or above: never a
+// separator, a dot or the end. A lead byte before any other byte is a byte of its own.
+bool is_trail(char byte) { return static_cast<unsigned char>(byte) >= 0x40; }
 
 bool is_ascii(const char* text) {
   for (; *text != '\0'; ++text) {
@@ -39,8 +30,7 @@ bool append(char* out, std::size_t room, std::size_t* used, const char* bytes, s
 
 }  // namespace
 
-PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
-                          std::size_t piece_room) {
+PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes) {
   PathParts parts{};
   const char* scan = full_path;
   if (full_path[0] != '\0' && full_path[1] == ':') scan = full_path + 2;
@@ -50,8 +40,7 @@ PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
   const char* last_dot = nullptr;
   const char* end = scan;
   while (*end != '\0') {
-    if (is_lead(lead_bytes, *end)) {
-      if (end[1] == '\0') break;  // a lone lead byte is no character: no piece keeps it
+    if (is_lead(lead_bytes, *end) && is_trail(end[1])) {
       end += 2;
       continue;
     }
@@ -68,12 +57,6 @@ PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
   const char* ext_start = (last_dot != nullptr && last_dot >= final_start) ? last_dot : end;
   parts.fname = {final_start, static_cast<std::size_t>(ext_start - final_start)};
   parts.ext = {ext_start, static_cast<std::size_t>(end - ext_start)};
-
-  std::size_t limit = piece_room - 1;
-  bool dir_cut = cut_piece(&parts.dir, limit, lead_bytes);
-  bool fname_cut = cut_piece(&parts.fname, limit, lead_bytes);
-  bool ext_cut = cut_piece(&parts.ext, limit, lead_bytes);
-  parts.cut = dir_cut || fname_cut || ext_cut;
   return parts;
 }
 
@@ -118,9 +101,7 @@ int compose_dated_name(const char* file_arg, const char* text, char* out, std::s
   // character set, and the character set need not be looked up at all.
   static const LeadBytes NO_LEAD_BYTES{};
   const LeadBytes& lead_bytes = is_ascii(full_path) ? NO_LEAD_BYTES : name_lead_bytes();
-  // A cut piece would name another file, perhaps in another directory.
-  PathParts parts = split_full_path(full_path, lead_bytes, MAX_PIECE);
-  if (parts.cut) return SYS_NAME_TOO_LONG;
+  PathParts parts = split_full_path(full_path, lead_bytes);
 
   char stamp[DATE_STAMP_SIZE];
   error = make_date_stamp(stamp);

@@ -16,20 +16,16 @@ struct Piece {
   std::size_t size;
 };
 
-// The pieces of a full path. Joined in order they give the path back, but for a lead byte that
-// ends it (it has no second byte) and for pieces that were cut to their room.
+// The pieces of a full path. Joined in order they give the path back.
 struct PathParts {
   Piece drive;  // "C:" when the second byte is ":", else empty
   Piece dir;    // up to and including the last "/" or "\"
   Piece fname;  // the final component up to its last dot
   Piece ext;    // from that dot to the end
-  bool cut;     // some piece was longer than its room allows
 };
 
-// Splits full_path; a piece keeps at most piece_room - 1 bytes and is never cut inside a
-// two-byte character.
-PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes,
-                          std::size_t piece_room);
+// Splits full_path, reading two-byte characters whole.
+PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes);
 
 void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]);
 

@@ -5,7 +5,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "command.h"
 #include "console/key_wait.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -29,11 +31,17 @@ constexpr const char* USAGE_PIECES[] = {
 
 bool is_help_request(const char* file_arg) { return strcmp(file_arg, "/?") == 0; }
 
-void show_usage() {
-  // A screen that cannot be written is no reason not to wait: failures are ignored.
+void write_usage() {
+  // A screen that cannot be written is no reason not to wait: failures are ignored, a closed
+  // pipe included.
+  ignore_broken_pipes();
   for (const char* piece : USAGE_PIECES) (void)fputs(piece, stdout);
   // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
   (void)fflush(stdout);
+}
+
+void show_usage() {
+  write_usage();
   wait_for_key();
-  exit(0);
+  exit(STATUS_DONE);
 }

@@ -1,40 +1,80 @@
-// The built vemblo, run in a temporary folder: the folder's contents afterwards, the exit status
-// and both streams.
+// The command as its users meet it: run_command in a temporary folder, with the folder's entries
+// before and after, the status and the diagnostic.
+#include "command.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <time.h>
+#include <unistd.h>
 
-#include <string>
-#include <vector>
+#include <atomic>
+#include <thread>
 
-#include "black_box.h"
+#include "harness.h"
+#include "usage.h"
 
 namespace {
 
-TEST(Command, RenamesWithinItsFolder) {
+const std::string MISSING = "No such file or directory";
+const std::string EXISTS = "File exists";
+const std::string INVALID = "Invalid argument";
+const std::string BUSY = "Device or resource busy";
+const std::string TOO_LONG = "File name too long";
+
+TEST(Command, Folders) {
   std::vector<FolderCase> cases = {
       {{"notes.txt"}, {"notes.txt"}, 0, {"notes{S}.txt=notes.txt"}},
-      {{"notes.txt"}, {"notes.txt", "final"}, 0, {"notes{S}final.txt=notes.txt"}},
-      {{"notes.txt"}, {"notes.txt", "final", "more", "args"}, 0, {"notes{S}final.txt=notes.txt"}},
+      {{"notes.txt"}, {"notes.txt", "final", "more"}, 0, {"notes{S}final.txt=notes.txt"}},
       {{"notes.txt"}, {"notes.txt", ""}, 0, {"notes{S}.txt=notes.txt"}},
       {{"archive.tar.gz"}, {"archive.tar.gz"}, 0, {"archive.tar{S}.gz=archive.tar.gz"}},
-      {{"README"}, {"README"}, 0, {"README{S}=README"}},
       {{".profile"}, {".profile"}, 0, {"{S}.profile=.profile"}},
       {{"my.dir/", "my.dir/data"},
        {"my.dir/data", "_old"},
        0,
        {"my.dir/", "my.dir/data{S}_old=my.dir/data"}},
       {{"100%.txt"}, {"100%.txt", "%s%n"}, 0, {"100%{S}%s%n.txt=100%.txt"}},
-      {{"photos.d/", "photos.d/x"}, {"photos.d"}, 0, {"photos{S}.d/", "photos{S}.d/x=photos.d/x"}},
-      // A separator in the text places the file elsewhere.
+      {{"a.d/", "a.d/x"}, {"a.d"}, 0, {"a{S}.d/", "a{S}.d/x=a.d/x"}},
       {{"a.txt", "a{S}/"}, {"a.txt", "/b"}, 0, {"a{S}/", "a{S}/b.txt=a.txt"}},
       // A file under the dated name is replaced, by a file or by a directory.
-      {{"notes.txt", "notes{S}.txt"}, {"notes.txt"}, 0, {"notes{S}.txt=notes.txt"}},
+      {{"a.txt", "a{S}.txt"}, {"a.txt"}, 0, {"a{S}.txt=a.txt"}},
       {{"d/", "d/in", "d{S}"}, {"d"}, 0, {"d{S}/", "d{S}/in=d/in"}},
+      // Two names of one file end as the dated name alone; one name reached two ways stays.
+      {{"a.txt", "a{S}.txt=>a.txt"}, {"a.txt"}, 0, {"a{S}.txt=a.txt"}},
+      {{"a.txt", "a{S}/"}, {"a.txt", "/../a"}, 0},
+      {{"a.txt"}, {}, 1},
+      refused({"a{S}.txt"}, {"a.txt"}, "{F}/a{S}.txt", MISSING),
+      refused({"\xc3\xa9.txt"}, {"\xc3\xa9"}, "{F}/\xc3\xa9{S}", MISSING),
+      {{"a.txt"},
+       {"x\ny"},
+       2,
+       {},
+       "vemblo: cannot rename 'x?y' to '{F}/x?y{S}': " + MISSING + "\n"},
+      refused({"a.txt"}, {""}, "{F}{S}", MISSING),
+      refused({"a.txt"}, {"a.txt", std::string(5000, 'x')}, "", TOO_LONG),
+      // Only "/?" itself asks for the usage screen.
+      refused({}, {"-?"}, "{F}/-?{S}", MISSING),
+      refused({}, {"/?x"}, "/?x{S}", MISSING),
+      // A directory under the dated name stays, and so does a file that a directory cannot
+      // take the place of.
+      refused({"a.txt", "a{S}.txt/"}, {"a.txt"}, "{F}/a{S}.txt", EXISTS),
+      refused({"d/", "d{S}/"}, {"d"}, "{F}/d{S}", EXISTS),
+      refused({"d/", "d{S}/", "d{S}/keep"}, {"d"}, "{F}/d{S}", EXISTS),
+      refused({"d/", "d/{S}"}, {"d/"}, "{F}/d/{S}", INVALID),
   };
-  // "\" separates on every system; on POSIX it can also be part of a name.
+  const std::string long_name = std::string(250, 'n') + ".txt";
+  const std::vector<FolderCase> posix_cases = {
+      refused({"a.txt"}, {"a.txt/"}, "{F}/a.txt/{S}", "Not a directory"),
+      refused({"{S}."}, {"."}, "{F}/{S}.", BUSY),
+      refused({"a.txt"}, {".."}, "{F}/.{S}.", BUSY),
+      refused({long_name}, {long_name}, "{F}/" + std::string(250, 'n') + "{S}.txt", TOO_LONG),
+      // A link is renamed, never what it points to, and a link to a directory is no directory.
+      {{"a->b"}, {"a"}, 0, {"a{S}->b"}},
+      {{"a.txt", "d/", "a{S}.txt->d"}, {"a.txt"}, 0, {"a{S}.txt=a.txt", "d/"}},
+      // "\" splits the name, but names no directory on POSIX systems.
+      {{"a.txt"}, {"a.txt", "\\b"}, 0, {"a{S}\\b.txt=a.txt"}},
+  };
   if (ON_POSIX) {
-    cases.push_back({{"x.b\\c"}, {"x.b\\c"}, 0, {"x.b\\c{S}=x.b\\c"}});
+    cases.insert(cases.end(), posix_cases.begin(), posix_cases.end());
   } else {
     cases.push_back({{"my.dir/", "my.dir/data"},
                      {"my.dir\\data"},
@@ -44,103 +84,94 @@ TEST(Command, RenamesWithinItsFolder) {
   for (const FolderCase& c : cases) check_folder_case(c);
 }
 
-TEST(Command, FailuresChangeNothing) {
-  const std::string missing = "No such file or directory";
-  const std::string exists = "File exists";
-  const FolderCase cases[] = {
-      {{"notes.txt"}, {}, 1},
-      refused({"notes{S}.txt"}, {"notes.txt"}, "{F}/notes{S}.txt", missing),
-      // A directory under the dated name stays, empty or not.
-      refused({"notes.txt", "notes{S}.txt/"}, {"notes.txt"}, "{F}/notes{S}.txt", exists),
-      refused({"notes.txt", "notes{S}.txt/", "notes{S}.txt/keep"}, {"notes.txt"},
-              "{F}/notes{S}.txt", exists),
-      refused({"d/", "d{S}/"}, {"d"}, "{F}/d{S}", exists),
-      refused({"d/", "d{S}/", "d{S}/keep"}, {"d"}, "{F}/d{S}", exists),
-      refused({"notes.txt"}, {"notes.txt", std::string(5000, 'x')}, "", "File name too long"),
-      // Only "/?" itself asks for the usage screen; these are file names.
-      refused({}, {"-?"}, "{F}/-?{S}", missing),
-      refused({}, {"/h"}, "/h{S}", missing),
-      refused({}, {"/H"}, "/H{S}", missing),
-      refused({}, {"/?x"}, "/?x{S}", missing),
-  };
-  for (const FolderCase& c : cases) check_folder_case(c);
+TEST(Command, UsageScreen) {
+  std::string screen = USAGE_SCREEN;
+  // Windows writes its own line ends.
+  for (size_t at = 0; !ON_POSIX && (at = screen.find('\n', at)) != std::string::npos; at += 2) {
+    screen.insert(at, "\r");
+  }
+  EXPECT_EQ(screen, capture([] { return write_usage(), 0; }).out);
+}
+
+// Without a terminal, "/?" ends the process at once with status 0, whatever follows it.
+TEST(CommandDeathTest, HelpRequest) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  char* argv[] = {const_cast<char*>("vemblo"), const_cast<char*>("/?"),
+                  const_cast<char*>("notes.txt"), nullptr};
+  for (int argc : {2, 3}) {
+    EXPECT_EXIT((leave_terminal(), dup2(2, 1), run_command(argc, argv)), testing::ExitedWithCode(0),
+                "press Enter \\.\\.\\.$");
+  }
 }
 
 // The stamp is the local date: at most one of these zones shares the UTC date at any moment.
-TEST(Command, StampsTheLocalDate) {
+TEST(CommandDeathTest, StampsTheLocalDate) {
   if (!ON_POSIX) GTEST_SKIP() << "the zone is the system's on Windows";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   for (int hours : {14, -12}) {
-    SCOPED_TRACE(hours);
-    ScopedFolder folder;
-    populate(folder, {"notes.txt"});
     time_t shifted = time(nullptr) + static_cast<time_t>(hours) * 3600;
     char stamp[16];
     ASSERT_EQ(6u, strftime(stamp, sizeof stamp, "%y%m%d", gmtime(&shifted)));
     // POSIX zone names count hours west of UTC.
     std::string zone = "TZ=UTC" + std::string(hours > 0 ? "-" : "+") + std::to_string(abs(hours));
-    EXPECT_EQ(0, run_vemblo(folder.path(), {"notes.txt"}, {zone}).status);
-    EXPECT_EQ(std::vector<std::string>{"notes" + std::string(stamp) + ".txt"},
-              contents(folder.path()));
+    FolderCase c{{"a.txt"}, {"a.txt"}, 0, {"a" + std::string(stamp) + ".txt=a.txt"}};
+    EXPECT_EXIT((putenv(&zone[0]), tzset(), check_folder_case(c), exit(HasFailure())),
+                testing::ExitedWithCode(0), "");
   }
 }
 
-// Without a console the usage screen ends at once; the line end is the platform's own.
-TEST(Command, HelpRequest) {
-  std::string screen = USAGE_SCREEN;
-  if (!ON_POSIX) {
-    for (size_t at = 0; (at = screen.find('\n', at)) != std::string::npos; at += 2) {
-      screen.insert(at, "\r");
-    }
-  }
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"/?"}, {"/?", "notes.txt"}, {"/?", "a", "b"}}) {
-    ScopedFolder folder;
-    populate(folder, {"notes.txt"});
-    Outcome run = run_in(folder, args);
-    EXPECT_EQ(0, run.result.status);
-    EXPECT_EQ(screen, run.result.out);
-    EXPECT_EQ("", run.result.err);
-    EXPECT_EQ(std::vector<std::string>{"notes.txt"}, contents(folder.path()));
-  }
-}
+#define HYO "\x95\x5C"  // Shift_JIS characters whose second byte is "\"
+#define SO "\x83\x5C"
 
-// "/?" as the text is text; "?" cannot stand in a Windows name, so the rename fails there.
-TEST(Command, HelpAsTextIsText) {
-  check_folder_case(
-      ON_POSIX
-          ? FolderCase{{"a.txt", "a{S}/"}, {"a.txt", "/?"}, 0, {"a{S}/", "a{S}/?.txt=a.txt"}}
-          : FolderCase{
-                {"a.txt", "a{S}/"}, {"a.txt", "/?"}, 2, {}, "vemblo: cannot rename 'a.txt' to"});
-}
-
-// A full path of over 260 bytes is ordinary on POSIX systems and too long for Windows' room;
-// Windows cannot even make such a file, and the command refuses the name before looking.
-TEST(Command, LongPaths) {
-  const std::string deep = std::string(60, 'a') + "/" + std::string(60, 'b') + "/";
-  const std::string name = deep + std::string(120, 'n');
-  const std::vector<std::string> folders = {std::string(60, 'a') + "/", deep};
-  FolderCase c{folders, {name + ".txt"}, 2, {}, "vemblo: cannot rename '" + name + ".txt': "};
-  if (ON_POSIX) {
-    c = {folders, {name + ".txt"}, 0, folders};
-    c.before.push_back(name + ".txt");
-    c.after.push_back(name + "{S}.txt=" + name + ".txt");
-  }
-  check_folder_case(c);
-}
-
-// Shift_JIS names whose second byte is "\": a wrong split would stamp them in the wrong place.
-TEST(Command, DoubleByteNames) {
-  std::vector<std::string> env;
-  if (!double_byte_setting(&env)) {
+// A wrong split would stamp these names in the wrong place, or in another folder.
+TEST(CommandDeathTest, ShiftJisNames) {
+  if (!shift_jis_available()) {
     if (getenv("VEMBLO_TEST_REQUIRE_DBCS") != nullptr) FAIL() << "no Shift_JIS setting here";
     GTEST_SKIP() << "no Shift_JIS locale or code page here";
   }
-  const FolderCase cases[] = {
-      {{"x.\x95\x5C"}, {"x.\x95\x5C"}, 0, {"x{S}.\x95\x5C=x.\x95\x5C"}},
-      {{"\x83\x5C.\x95\x5C"}, {"\x83\x5C.\x95\x5C"}, 0, {"\x83\x5C{S}.\x95\x5C=\x83\x5C.\x95\x5C"}},
-      {{"\x83\x5C"}, {"\x83\x5C"}, 0, {"\x83\x5C{S}=\x83\x5C"}},
+  std::vector<FolderCase> cases = {
+      {{"x." HYO}, {"x." HYO}, 0, {"x{S}." HYO "=x." HYO}},
+      {{SO}, {SO}, 0, {SO "{S}=" SO}},
+      {{"x.\xEA\x5C"}, {"x.\xEA\x5C"}, 0, {"x{S}.\xEA\x5C=x.\xEA\x5C"}},
   };
-  for (const FolderCase& c : cases) check_folder_case(c, env);
+  // A lead byte without a second byte is a byte of its own: it hides no dot or separator.
+  if (ON_POSIX) {
+    cases.push_back(
+        {{"x.txt\x83", "x{S}.txt"}, {"x.txt\x83"}, 0, {"x{S}.txt\x83=x.txt\x83", "x{S}.txt"}});
+    cases.push_back(
+        {{"a.\x83/", "a.\x83/f"}, {"a.\x83/f"}, 0, {"a.\x83/", "a.\x83/f{S}=a.\x83/f"}});
+  }
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  static char setting[] = "LC_ALL=ja_JP.SJIS";
+  const auto run_all = [&cases] {
+    for (const FolderCase& c : cases) check_folder_case(c);
+  };
+  EXPECT_EXIT((putenv(setting), run_all(), exit(HasFailure())), testing::ExitedWithCode(0), "");
+}
+
+// Two runs replace the file under one dated name ("x.txt", and "x" with the text ".txt") while
+// the test watches it: it never stands empty. Windows may find the name in use; the run that
+// fails then leaves its file where it was.
+TEST(CommandRace, ReplacedNameNeverStandsEmpty) {
+  for (int round = 0; round < 20; ++round) {
+    ScopedFolder folder;
+    const std::string dated = "x" + today_stamp() + ".txt";
+    populate(folder, {"x.txt", "x", dated});
+    const std::vector<std::string> args[] = {{folder / "x.txt"}, {folder / "x", ".txt"}};
+    std::atomic<int> running{2};
+    int statuses[2];
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 2; ++i)
+      runs.emplace_back([&, i] { statuses[i] = run_command_with(args[i]), --running; });
+    int missing = 0;
+    while (running > 0) missing += entry_suffix(folder / dated) == "?" ? 1 : 0;
+    for (std::thread& run : runs) run.join();
+    EXPECT_EQ(0, missing) << "times the dated name stood empty";
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(statuses[i] == 0 ? "?" : "", entry_suffix(args[i][0]));
+      EXPECT_TRUE(statuses[i] == 0 || !ON_POSIX) << "POSIX systems replace in one step";
+    }
+  }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
-// The usage screen's keystroke wait on a real pseudo-terminal: what ends it, what it leaves
-// behind, and that the terminal's mode comes back whatever ends it.
+// The terminal side of the keystroke wait: the decoder as a table, and the built vemblo "/?" on a
+// pseudo-terminal of its own: what ends the wait, that no byte is left for the shell, and that
+// the terminal's mode comes back whatever ends or stops the process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <string.h>
@@ -15,126 +18,192 @@
 #include <string>
 #include <thread>
 
-#include "black_box.h"
+#include "console/terminal_keys.h"
+#include "harness.h"
 
 namespace {
 
-// vemblo "/?" on a terminal of its own, its standard output in a file.
-class TerminalRun {
- public:
-  explicit TerminalRun(const std::string& input_file = "") {
-    EXPECT_EQ(0, openpty(&master_, &slave_, nullptr, nullptr, nullptr));
-    tcgetattr(slave_, &before_);
-    out_ = folder_ / "out";
-    pid_ = fork();
-    if (pid_ == 0) {
+// Each row: the bytes, whether no more are coming, how many the key takes (0: more are needed),
+// and its code, as the first and second byte (-1: none).
+TEST(DecodeTerminalKey, Sequences) {
+  const struct {
+    std::string bytes;
+    bool at_end;
+    size_t length;
+    int first, second;
+  } cases[] = {
+      // clang-format off
+      {"ab", false, 1, 'a', -1},              {"\x1b", false, 0, -1, -1},
+      {"\x1b", true, 1, 27, -1},              {"\x1b[Ab", false, 3, 0xE0, 72},
+      {"\x1bOB", false, 3, 0xE0, 80},         {"\x1b[1;2C", false, 6, 0xE0, 77},
+      {"\x1b[1;5D", false, 6, 0xE0, 115},     {"\x1b[1;3H", false, 6, 0, 151},
+      {"\x1b[3;5~", false, 6, 0xE0, 147},     {"\x1b[6;3~", false, 6, 0, 161},
+      {"\x1bOP", false, 3, 0, 59},            {"\x1b[17;5~", false, 7, 0, 99},
+      {"\x1b[24;3~", false, 7, 0xE0, 140},    {"\x1b[[E", false, 4, 0, 63},
+      {"\x1b[Z", false, 3, 0, 15},            {"\x1bOM", false, 3, 13, -1},
+      {"\x1bOj", false, 3, '*', -1},          {std::string(1, '\0'), false, 1, 0, 3},
+      // ESC before a key is Alt with it.
+      {"\x1bx", false, 2, 'x', -1},           {"\x1b\x1b[A", false, 4, 0, 152},
+      {"\x1b\x1b", true, 2, 27, -1},          {"\x1b[", true, 2, '[', -1},
+      {"\x1b\x1bx", false, 2, 27, -1},        {"\x1b[15~", false, 5, 0, 63},
+      // Unknown and cut-off sequences and mouse reports are read whole, and have no code.
+      {"\x1b[1;5", false, 0, -1, -1},         {"\x1b[1;5", true, 5, -1, -1},
+      {"\x1b[99~", false, 5, -1, -1},         {"\x1b[M !", false, 0, -1, -1},
+      {"\x1b[M !!x", false, 6, -1, -1},       {"\x1b[<0;12;5mx", false, 10, -1, -1},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    KeyEvent event;
+    KeyCode code;
+    size_t length = decode_terminal_key(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                        c.bytes.size(), c.at_end, &event);
+    bool has_code = length > 0 && key_to_code(event, &code);
+    EXPECT_EQ(c.length, length) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(c.first, has_code ? code.first : -1) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(c.second, has_code && code.has_second ? code.second : -1);
+  }
+}
+
+// vemblo "/?" on a terminal of its own, standard output on it too or on a pipe that no one
+// reads, and standard input a file, which the wait must not read. ignored is a signal ignored
+// from the start, as nohup leaves SIGHUP.
+struct TerminalRun {
+  explicit TerminalRun(const char* locale = "C.UTF-8", bool closed_output = false,
+                       int ignored = 0) {
+    int ends[2];
+    char self[PATH_MAX] = {};
+    EXPECT_EQ(0, openpty(&master, &slave, nullptr, nullptr, nullptr) + pipe(ends));
+    EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    tcgetattr(slave, &before);
+    pid = fork();
+    if (pid == 0) {
       setsid();
-      ioctl(slave_, TIOCSCTTY, 0);
-      int input = input_file.empty() ? slave_ : open(input_file.c_str(), O_RDONLY);
-      dup2(input, 0);
-      dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-      dup2(slave_, 2);
-      putenv(const_cast<char*>("LC_ALL=C.UTF-8"));  // a key may send a multibyte character
+      ioctl(slave, TIOCSCTTY, 0);
+      dup2(open("/etc/passwd", O_RDONLY), 0);
+      dup2(closed_output ? ends[1] : slave, 1);
+      close(ends[0]);
+      dup2(slave, 2);
+      setenv("LC_ALL", locale, 1);
+      if (ignored != 0) signal(ignored, SIG_IGN);
       struct rlimit no_core = {0, 0};
       setrlimit(RLIMIT_CORE, &no_core);
-      execl(vemblo_path().c_str(), "vemblo", "/?", static_cast<char*>(nullptr));
+      strcpy(strrchr(self, '/'), "/vemblo");
+      execl(self, "vemblo", "/?", static_cast<char*>(nullptr));
       _exit(127);
     }
+    close(ends[0]);
+    close(ends[1]);
   }
   ~TerminalRun() {
-    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) kill(pid_, SIGKILL);
-    close(master_);
-    close(slave_);
+    if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+    close(master);
+    close(slave);
   }
-
-  // The wait has begun once the terminal has left canonical mode.
-  bool waiting_within(std::chrono::milliseconds limit) {
-    for (auto end = std::chrono::steady_clock::now() + limit;
-         std::chrono::steady_clock::now() < end;) {
-      struct termios mode;
-      tcgetattr(slave_, &mode);
-      if (!(mode.c_lflag & ICANON)) return true;
+  struct termios mode() const {
+    struct termios now;
+    return tcgetattr(slave, &now), now;
+  }
+  // True once the wait has begun, and the whole screen and the prompt stand on the terminal
+  // when asked for, with the line ends that the program wrote.
+  bool waiting(bool prompt = true) {
+    char buffer[4096];
+    for (int tries = 0; tries < 500; ++tries) {
+      struct pollfd ready = {master, POLLIN, 0};
+      for (ssize_t got;
+           poll(&ready, 1, 0) > 0 && (got = read(master, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<size_t>(got));
+      }
+      std::string text = shown;
+      for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+      if (!(mode().c_lflag & ICANON) && (!prompt || text == USAGE_SCREEN)) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
   }
-  void signal(int signal_number) { kill(pid_, signal_number); }
-  bool still_running() { return waitpid(pid_, &status_, WNOHANG) == 0; }
-  void type(const std::string& keys) {
-    EXPECT_EQ(keys.size(), write(master_, keys.data(), keys.size()));
+  // Types keys, or sends a signal, and gives the process time to answer.
+  void type(const std::string& keys, int signal_number = 0) {
+    EXPECT_EQ(0, signal_number != 0
+                     ? kill(pid, signal_number)
+                     : write(master, keys.data(), keys.size()) - ssize_t(keys.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  // The exit status, or -1 when the command has not ended within five seconds.
+  bool running() { return waitpid(pid, &status, WNOHANG) == 0; }
+  // The wait status once the process has ended, or -1 when it is still running after 5 s.
   int finish() {
-    for (int tries = 0; tries < 500; ++tries) {
-      if (waitpid(pid_, &status_, WNOHANG) == pid_) {
-        pid_ = -1;
-        return status_;
-      }
+    for (int tries = 0; tries < 500 && pid > 0; ++tries) {
+      if (waitpid(pid, &status, WNOHANG) == pid) pid = -1;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return -1;
+    return pid > 0 ? -1 : status;
   }
-  std::string screen() const { return read_file(out_); }
-  bool mode_restored() const {
-    struct termios after;
-    tcgetattr(slave_, &after);
-    return after.c_iflag == before_.c_iflag && after.c_lflag == before_.c_lflag &&
-           after.c_oflag == before_.c_oflag && after.c_cc[VMIN] == before_.c_cc[VMIN];
-  }
-  // Bytes typed but not read: they would reach the shell.
-  int unread_bytes() const {
+  // Ends with status 0, its mode given back and no byte left over for the shell.
+  void expect_clean_end() {
     int count = -1;
-    ioctl(slave_, FIONREAD, &count);
-    return count;
+    EXPECT_EQ(0, finish());
+    EXPECT_TRUE(mode().c_iflag == before.c_iflag && mode().c_lflag == before.c_lflag);
+    EXPECT_EQ(0, (ioctl(slave, FIONREAD, &count), count));
   }
 
- private:
-  ScopedFolder folder_;
-  std::string out_;
-  int master_ = -1;
-  int slave_ = -1;
-  pid_t pid_ = -1;
-  int status_ = 0;
-  struct termios before_;
+  int master = -1, slave = -1, status = 0;
+  pid_t pid = -1;
+  std::string shown;
+  struct termios before;
 };
 
+// Each row: what is typed first, which must not end the wait, then the key that does.
 TEST(Terminal, KeysEndTheWait) {
-  const char* keys[] = {"x", "\r", "\x1b[A", "\x1b[15~", "\x03", "\x1b", "\x1b[1;5D", "\xc3\xa9"};
-  for (const char* key : keys) {
-    SCOPED_TRACE(testing::PrintToString(std::string(key)));
-    TerminalRun run;
-    ASSERT_TRUE(run.waiting_within(std::chrono::seconds(5)));
-    run.type(key);
-    int status = run.finish();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(USAGE_SCREEN, run.screen());
-    EXPECT_TRUE(run.mode_restored());
-    EXPECT_EQ(0, run.unread_bytes());
+  const struct {
+    const char* locale;
+    std::string ignored, key;
+  } cases[] = {
+      // clang-format off
+      {"C.UTF-8", "", "x"},     {"C.UTF-8", "", "\r"},  {"C.UTF-8", "", "\x03"}, {"C.UTF-8", "", "\x1b"},
+      {"C.UTF-8", "", "\x1b[1;5D"}, {"C.UTF-8", "", "\x1bOM"}, {"C.UTF-8", "", std::string(1, '\0')},
+      {"C.UTF-8", "", "\xc3\xa9"}, {"C", "", "\xe2\x82\xac"}, {"C.UTF-8", "\x1b[M !!", "x"},
+      {"C.UTF-8", "\x1b[" + std::string(30, '1') + "~", "x"}, {"C.UTF-8", "\x1b[<0;12;5M", "x"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.ignored + c.key) + " in " + c.locale);
+    TerminalRun run(c.locale);
+    ASSERT_TRUE(run.waiting());
+    EXPECT_EQ(0u, run.mode().c_iflag & (ICRNL | IXON)) << "Enter gives 13, Ctrl+S a key";
+    run.type(c.ignored);
+    EXPECT_TRUE(run.running());
+    run.type(c.key);
+    run.expect_clean_end();
   }
 }
 
-TEST(Terminal, WaitsForTheTerminalNotStandardInput) {
-  ScopedFolder folder;
-  write_file(folder / "input", "typed ahead\n");
-  TerminalRun run(folder / "input");
-  ASSERT_TRUE(run.waiting_within(std::chrono::seconds(5)));
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_TRUE(run.still_running());
-  run.type("q");
-  EXPECT_EQ(0, run.finish());
-  EXPECT_EQ(USAGE_SCREEN, run.screen());
-}
-
-TEST(Terminal, StoppingSignalsRestoreTheMode) {
-  for (int signal_number : {SIGTERM, SIGHUP, SIGQUIT, SIGINT}) {
-    SCOPED_TRACE(strsignal(signal_number));
+// What ends the process gives the terminal back first; what stops it, until it goes on.
+TEST(Terminal, Signals) {
+  for (int signal_number : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGALRM, SIGXFSZ}) {
     TerminalRun run;
-    ASSERT_TRUE(run.waiting_within(std::chrono::seconds(5)));
-    run.signal(signal_number);
+    ASSERT_TRUE(run.waiting());
+    run.type("", signal_number);
     int status = run.finish();
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
-    EXPECT_TRUE(run.mode_restored());
+    EXPECT_TRUE(run.mode().c_lflag == run.before.c_lflag) << strsignal(signal_number);
   }
+  TerminalRun stopped;
+  ASSERT_TRUE(stopped.waiting());
+  stopped.type("", SIGTSTP);
+  EXPECT_TRUE(stopped.mode().c_lflag == stopped.before.c_lflag);
+  stopped.type("", SIGCONT);
+  ASSERT_TRUE(stopped.waiting(false));
+  stopped.type("q");
+  stopped.expect_clean_end();
+}
+
+// An ignored SIGHUP stays ignored, and a screen that cannot be written still waits for its key.
+TEST(Terminal, IgnoredSignalAndClosedOutput) {
+  TerminalRun nohup("C.UTF-8", false, SIGHUP), closed("C.UTF-8", true);
+  ASSERT_TRUE(nohup.waiting() && closed.waiting(false));
+  nohup.type("", SIGHUP);
+  nohup.type("q");
+  closed.type("q");
+  nohup.expect_clean_end();
+  closed.expect_clean_end();
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // Key input from the controlling terminal on POSIX systems. The terminal goes into raw mode for
-// the wait and back to its saved mode on every way out, a stopping signal included; the bytes it
-// sends for a key are decoded into the key event a Windows console would give.
+// the wait and back to its saved mode on every way out, a signal that ends or stops the process
+// included; the bytes it sends for a key are decoded into the key event a Windows console would
+// give.
 #include <errno.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
+#include <strings.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,19 +26,81 @@ constexpr int UNAVAILABLE = -2;
 // send a sequence at once; a person cannot type the next key this fast.
 constexpr int ESCAPE_WAIT_MS = 50;
 
-constexpr int RESTORING_SIGNALS[] = {SIGTERM, SIGHUP, SIGQUIT, SIGINT};
-
 int terminal = NOT_OPENED;
 struct termios saved_mode;
-struct sigaction saved_actions[sizeof RESTORING_SIGNALS / sizeof RESTORING_SIGNALS[0]];
+struct termios raw_mode;
+struct sigaction saved_actions[NSIG];
+bool handled[NSIG];
+
+void set_mode(const struct termios* mode) {
+  while (tcsetattr(terminal, TCSANOW, mode) != 0 && errno == EINTR) {
+  }
+}
 
 // A signal that ends the process during the wait must not leave the terminal raw: the mode goes
 // back, and the signal is raised again to end the process as it asks.
 void restore_and_reraise(int signal_number) {
-  // Nothing can be done about a failure here: the process is ending either way.
-  (void)tcsetattr(terminal, TCSANOW, &saved_mode);
+  set_mode(&saved_mode);
   (void)signal(signal_number, SIG_DFL);
   (void)raise(signal_number);
+}
+
+// A stop hands the terminal back as it was; raw mode returns when the process is continued.
+void restore_and_stop(int) {
+  int saved_errno = errno;
+  set_mode(&saved_mode);
+  (void)raise(SIGSTOP);
+  errno = saved_errno;
+}
+
+void resume_raw(int) {
+  int saved_errno = errno;
+  set_mode(&raw_mode);
+  errno = saved_errno;
+}
+
+using Handler = void (*)(int);
+
+// What the wait does on each signal; null for those it leaves alone because they neither end nor
+// stop the process, or cannot be caught.
+Handler handler_for(int signal_number) {
+  switch (signal_number) {
+    case SIGKILL:
+    case SIGSTOP:
+    case SIGCHLD:
+    case SIGURG:
+    case SIGWINCH:
+      return nullptr;
+    case SIGTSTP:
+    case SIGTTIN:
+    case SIGTTOU:
+      return restore_and_stop;
+    case SIGCONT:
+      return resume_raw;
+    default:
+      return restore_and_reraise;
+  }
+}
+
+// A signal that was ignored when the wait began, as nohup leaves SIGHUP, stays ignored.
+void catch_signals() {
+  struct sigaction action;
+  memset(&action, 0, sizeof action);
+  sigfillset(&action.sa_mask);
+  for (int number = 1; number < NSIG; ++number) {
+    action.sa_handler = handler_for(number);
+    handled[number] = false;
+    if (action.sa_handler == nullptr) continue;
+    struct sigaction current;
+    if (sigaction(number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    handled[number] = sigaction(number, &action, &saved_actions[number]) == 0;
+  }
+}
+
+void release_signals() {
+  for (int number = 1; number < NSIG; ++number) {
+    if (handled[number]) (void)sigaction(number, &saved_actions[number], nullptr);
+  }
 }
 
 ssize_t read_retrying(unsigned char* byte) {
@@ -55,10 +121,21 @@ bool read_byte_within(unsigned char* byte, int timeout_ms) {
   return count > 0 && read_retrying(byte) == 1;
 }
 
+// How many bytes follow the first of a character in the user's character set. The C and POSIX
+// locales know no multibyte characters, yet the terminal may well send UTF-8 in them.
+std::size_t bytes_to_follow(unsigned char first) {
+  if (name_lead_bytes().lead[first]) return 1;  // loads the user's locale
+  const char* locale = setlocale(LC_CTYPE, nullptr);
+  bool utf8 = strcasecmp(nl_langinfo(CODESET), "UTF-8") == 0 || strcmp(locale, "C") == 0 ||
+              strcmp(locale, "POSIX") == 0;
+  if (!utf8 || first < 0xC2) return 0;
+  return first < 0xE0 ? 1 : first < 0xF0 ? 2 : 3;
+}
+
 // Reads the rest of a multibyte character, so that none of it is left over for the shell.
 void finish_character(unsigned char first) {
   unsigned char next;
-  for (std::size_t left = character_size(first) - 1; left > 0; --left) {
+  for (std::size_t left = bytes_to_follow(first); left > 0; --left) {
     if (!read_byte_within(&next, ESCAPE_WAIT_MS)) return;
   }
 }
@@ -72,34 +149,33 @@ bool begin_key_input() {
   }
   if (terminal == UNAVAILABLE || tcgetattr(terminal, &saved_mode) != 0) return false;
 
-  struct sigaction restoring;
-  memset(&restoring, 0, sizeof restoring);
-  restoring.sa_handler = restore_and_reraise;
-  sigfillset(&restoring.sa_mask);
-  for (size_t i = 0; i < sizeof RESTORING_SIGNALS / sizeof RESTORING_SIGNALS[0]; ++i) {
-    sigaction(RESTORING_SIGNALS[i], &restoring, &saved_actions[i]);
-  }
-
   // Raw input, as a Windows console in mode 0: Enter gives 13, Ctrl+C gives 3.
-  struct termios raw = saved_mode;
-  raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP | BRKINT | PARMRK);
-  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
-  raw.c_cc[VMIN] = 1;
-  raw.c_cc[VTIME] = 0;
-  if (tcsetattr(terminal, TCSANOW, &raw) != 0) {
+  raw_mode = saved_mode;
+  raw_mode.c_iflag &=
+      ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | IXON | ISTRIP | BRKINT | PARMRK);
+  raw_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+  raw_mode.c_cc[VMIN] = 1;
+  raw_mode.c_cc[VTIME] = 0;
+  catch_signals();
+  int failed;
+  while ((failed = tcsetattr(terminal, TCSANOW, &raw_mode)) != 0 && errno == EINTR) {
+  }
+  if (failed != 0) {
     end_key_input();
     return false;
   }
   return true;
 }
 
-// Reads one key byte by byte, so that no byte of the next key is taken from the terminal.
+// Reads one key byte by byte, so that no byte of the next key is taken from the terminal. A
+// sequence is read to its end however long it is; the bytes that do not fit are dropped.
 bool read_key_event(KeyEvent* event) {
   unsigned char bytes[MAX_KEY_SEQUENCE];
   if (read_retrying(&bytes[0]) != 1) return false;
   std::size_t size = 1;
   while (decode_terminal_key(bytes, size, false, event) == 0) {
-    if (size == sizeof bytes || !read_byte_within(&bytes[size], ESCAPE_WAIT_MS)) {
+    if (size == sizeof bytes) --size;
+    if (!read_byte_within(&bytes[size], ESCAPE_WAIT_MS)) {
       decode_terminal_key(bytes, size, true, event);
       break;
     }
@@ -110,8 +186,6 @@ bool read_key_event(KeyEvent* event) {
 }
 
 void end_key_input() {
-  tcsetattr(terminal, TCSANOW, &saved_mode);
-  for (size_t i = 0; i < sizeof RESTORING_SIGNALS / sizeof RESTORING_SIGNALS[0]; ++i) {
-    sigaction(RESTORING_SIGNALS[i], &saved_actions[i], nullptr);
-  }
+  set_mode(&saved_mode);
+  release_signals();
 }

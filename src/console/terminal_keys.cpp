@@ -1,11 +1,13 @@
-// Terminal key sequences: ESC "[" or ESC "O", up to two numeric parameters, and a final byte.
-// The second parameter, less one, holds the modifiers: 1 Shift, 2 Alt, 4 Ctrl, 8 Meta.
+// Terminal key sequences: ESC "[" or ESC "O", parameter bytes (of which the first two numbers
+// are read) and a final byte. The second number, less one, holds the modifiers: 1 Shift, 2 Alt,
+// 4 Ctrl, 8 Meta. Mouse reports are read whole, and are keys with no code.
 #include "console/terminal_keys.h"
 
 namespace {
 
 constexpr unsigned char ESC = 0x1B;
 
+constexpr unsigned SCAN_2 = 3;
 constexpr unsigned SCAN_TAB = 15;
 constexpr unsigned SCAN_F1 = 59;
 constexpr unsigned SCAN_F6 = 64;
@@ -22,9 +24,13 @@ constexpr unsigned SCAN_PAGE_DOWN = 81;
 constexpr unsigned SCAN_INSERT = 82;
 constexpr unsigned SCAN_DELETE = 83;
 
+// X10 mouse reports, ESC "[" "M", carry three bytes of any value behind the final byte.
+constexpr std::size_t X10_MOUSE_BYTES = 3;
+
 struct Sequence {
   unsigned char intro;  // "[" or "O"
   bool linux_console;   // ESC "[" "[" and a letter: the Linux console's F1 to F5
+  bool unusual;         // parameter bytes other than digits and ";", as SGR mouse reports have
   unsigned params[2];
   unsigned param_count;
   unsigned char final;
@@ -100,7 +106,7 @@ bool numbered_key(unsigned number, KeyEvent* event) {
 
 // Reads a sequence that starts behind ESC; 0 when it is not complete within size.
 std::size_t parse_sequence(const unsigned char* bytes, std::size_t size, Sequence* sequence) {
-  *sequence = Sequence{bytes[1], false, {0, 0}, 0, 0};
+  *sequence = Sequence{bytes[1], false, false, {0, 0}, 0, 0};
   std::size_t at = 2;
   if (sequence->intro == '[' && at < size && bytes[at] == '[') {
     sequence->linux_console = true;
@@ -115,15 +121,29 @@ std::size_t parse_sequence(const unsigned char* bytes, std::size_t size, Sequenc
     } else if (byte == ';') {
       sequence->param_count = sequence->param_count == 0 ? 2 : sequence->param_count + 1;
       if (sequence->param_count > 2) sequence->param_count = 2;  // further ones are not read
+    } else if (byte >= 0x20 && byte <= 0x3F) {
+      sequence->unusual = true;  // other parameter and intermediate bytes
     } else {
       sequence->final = byte;
-      return at + 1;
+      break;
     }
   }
-  return 0;
+  if (at == size) return 0;
+  std::size_t length = at + 1;
+  bool x10_mouse = sequence->intro == '[' && length == 3 && sequence->final == 'M';
+  if (!x10_mouse) return length;
+  sequence->unusual = true;
+  return length + X10_MOUSE_BYTES <= size ? length + X10_MOUSE_BYTES : 0;
 }
 
 void decode_sequence(const Sequence& sequence, KeyEvent* event) {
+  if (sequence.unusual) return;
+  // The keypad in application mode: ESC "O" "M" is its Enter, "j" to "y" its characters.
+  unsigned char final = sequence.final;
+  if (sequence.intro == 'O' && (final == 'M' || (final >= 'j' && final <= 'y'))) {
+    event->character = static_cast<unsigned char>(final - 0x40);
+    return;
+  }
   if (sequence.linux_console) {
     if (sequence.final >= 'A' && sequence.final <= 'E') {
       event->scan_code = SCAN_F1 + (sequence.final - 'A');
@@ -141,6 +161,12 @@ std::size_t decode_key(const unsigned char* bytes, std::size_t size, bool at_end
                        KeyEvent* event) {
   *event = KeyEvent{true, 0, 0, false, 0};
   if (size == 0) return 0;
+  if (bytes[0] == 0) {
+    // Ctrl+Space and Ctrl+@ send 0, as Ctrl+2 does.
+    event->scan_code = SCAN_2;
+    event->modifiers = KEY_CTRL;
+    return 1;
+  }
   if (bytes[0] != ESC) {
     event->character = bytes[0];
     return 1;
@@ -157,7 +183,7 @@ std::size_t decode_key(const unsigned char* bytes, std::size_t size, bool at_end
       decode_sequence(sequence, event);
       return length;
     }
-    if (!at_end && size < MAX_KEY_SEQUENCE) return 0;
+    if (!at_end) return 0;
     if (size > 2) return size;  // cut off: a key, but none that has a code
     // Otherwise ESC "[" or ESC "O" alone: Alt with that character, below.
   }

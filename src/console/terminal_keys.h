@@ -7,7 +7,7 @@
 
 #include "console/key_codes.h"
 
-// The longest sequence decoded; a longer one is taken as one key with no code.
+// The longest sequence kept; the reader drops the bytes of a longer one that do not fit.
 constexpr std::size_t MAX_KEY_SEQUENCE = 16;
 
 // Decodes the key at the start of bytes. Returns how many bytes it took, at least 1 when size is

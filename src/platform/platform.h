@@ -11,16 +11,16 @@
 // their own path limit, where a path of a few hundred bytes is ordinary.
 #if defined(_WIN32)
 constexpr std::size_t MAX_FULL_PATH = 260;
-constexpr std::size_t MAX_PIECE = 256;
 #else
 constexpr std::size_t MAX_FULL_PATH = PATH_MAX;
-constexpr std::size_t MAX_PIECE = PATH_MAX;
 #endif
 
 // Error codes the command itself gives, in the system's own numbering so that the system's
 // message describes them.
 extern const int SYS_NAME_TOO_LONG;
 extern const int SYS_ENTRY_EXISTS;
+// What exchange_entries gives where the system or the file system cannot swap two entries.
+extern const int SYS_NOT_SUPPORTED;
 
 // Bytes that start a two-byte character in the character set of the names.
 struct LeadBytes {
@@ -39,9 +39,6 @@ enum class EntryKind { none, file, directory };
 // code page on Windows. Set up on first use.
 const LeadBytes& name_lead_bytes();
 
-// How many bytes the character that begins with first takes in that character set.
-std::size_t character_size(unsigned char first);
-
 // The absolute path of name, which need not exist, resolved against the current directory.
 int get_full_path(const char* name, char* out, std::size_t room);
 
@@ -57,6 +54,21 @@ int remove_file(const char* name);
 
 // Renames from to to in one step, replacing a file that stands under to.
 int rename_replacing(const char* from, const char* to);
+
+// Renames from to to, failing with SYS_ENTRY_EXISTS when anything stands under to.
+int rename_keeping(const char* from, const char* to);
+
+// Swaps the entries under a and b in one step.
+int exchange_entries(const char* a, const char* b);
+
+// True when a and b are two names of one file; symbolic links are not followed.
+bool is_same_file(const char* a, const char* b);
+
+// Writes one line of a diagnostic to standard error in a single write.
+void write_diagnostic(const char* line, std::size_t size);
+
+// Lets a write to a closed pipe fail with an error instead of ending the process.
+void ignore_broken_pipes();
 
 // The system's own one-line description of an error code.
 void describe_error(int code, char* out, std::size_t room);

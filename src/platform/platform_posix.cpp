@@ -1,8 +1,10 @@
 // The platform services on POSIX systems. Names are plain bytes here; the user's locale tells
 // which of them start a two-byte character, as a Windows code page would.
 #include <errno.h>
+#include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
@@ -14,11 +16,11 @@
 
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
+const int SYS_NOT_SUPPORTED = ENOTSUP;
 
 namespace {
 
 bool locale_loaded = false;
-bool utf8 = false;
 LeadBytes lead_bytes;
 
 // The double-byte character sets that Windows knows as code pages 932, 936, 949 and 950, by the
@@ -60,7 +62,6 @@ void load_locale() {
   // When the user's locale cannot be set, the C locale stays: it has no lead bytes.
   (void)setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
-  utf8 = strcasecmp(codeset, "UTF-8") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
     mark_range(set.first, set.last);
@@ -73,13 +74,6 @@ void load_locale() {
 const LeadBytes& name_lead_bytes() {
   load_locale();
   return lead_bytes;
-}
-
-std::size_t character_size(unsigned char first) {
-  load_locale();
-  if (lead_bytes.lead[first]) return 2;
-  if (!utf8 || first < 0xC0) return 1;
-  return first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
 }
 
 int get_current_directory(char* out, std::size_t room) {
@@ -125,6 +119,48 @@ EntryKind get_entry_kind(const char* name) {
 int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
 
 int rename_replacing(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
+
+// Linux renames without replacing, and swaps two entries, in one step. Elsewhere, and on file
+// systems that cannot (EINVAL), a check before the rename has to do, and nothing is swapped.
+int rename_keeping(const char* from, const char* to) {
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+#endif
+  struct stat status;
+  if (lstat(to, &status) == 0) return EEXIST;
+  return rename_replacing(from, to);
+}
+
+int exchange_entries(const char* a, const char* b) {
+#ifdef RENAME_EXCHANGE
+  if (renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+#else
+  (void)a;
+  (void)b;
+#endif
+  return ENOTSUP;
+}
+
+bool is_same_file(const char* a, const char* b) {
+  struct stat status_a;
+  struct stat status_b;
+  return lstat(a, &status_a) == 0 && lstat(b, &status_b) == 0 &&
+         status_a.st_dev == status_b.st_dev && status_a.st_ino == status_b.st_ino;
+}
+
+void write_diagnostic(const char* line, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = write(STDERR_FILENO, line, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;  // nowhere is left to report it
+    line += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void ignore_broken_pipes() { (void)signal(SIGPIPE, SIG_IGN); }
 
 void describe_error(int code, char* out, std::size_t room) {
   (void)snprintf(out, room, "%s", strerror(code));  // a long message is cut to the room

@@ -7,6 +7,7 @@
 
 const int SYS_NAME_TOO_LONG = ERROR_FILENAME_EXCED_RANGE;
 const int SYS_ENTRY_EXISTS = ERROR_ALREADY_EXISTS;
+const int SYS_NOT_SUPPORTED = ERROR_NOT_SUPPORTED;
 
 namespace {
 
@@ -35,8 +36,6 @@ const LeadBytes& name_lead_bytes() {
   }
   return lead_bytes;
 }
-
-std::size_t character_size(unsigned char first) { return name_lead_bytes().lead[first] ? 2 : 1; }
 
 int get_full_path(const char* name, char* out, std::size_t room) {
   return checked_length(GetFullPathNameA(name, static_cast<DWORD>(room), out, nullptr), room);
@@ -68,6 +67,43 @@ int remove_file(const char* name) {
 int rename_replacing(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : static_cast<int>(GetLastError());
 }
+
+// Either code may say that something stands under to.
+int rename_keeping(const char* from, const char* to) {
+  if (MoveFileExA(from, to, 0)) return 0;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : static_cast<int>(error);
+}
+
+// Windows has no call that swaps two entries.
+int exchange_entries(const char*, const char*) { return ERROR_NOT_SUPPORTED; }
+
+bool is_same_file(const char* a, const char* b) {
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const char* names[2] = {a, b};
+  for (int i = 0; i < 2; ++i) {
+    // No access is asked for, so that a file open elsewhere can be looked at too.
+    HANDLE file = CreateFileA(names[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BOOL read = GetFileInformationByHandle(file, &info[i]);
+    CloseHandle(file);
+    if (!read) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+         info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+void write_diagnostic(const char* line, std::size_t size) {
+  DWORD written;
+  (void)WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(size), &written,
+                  nullptr);  // nowhere is left to report a failure
+}
+
+// A write to a closed pipe fails with an error here; it never ends the process.
+void ignore_broken_pipes() {}
 
 // The system's message, without the line end and the full stop it carries. Its length is taken
 // from the text: the count the service returns need not be in bytes for a double-byte code page.

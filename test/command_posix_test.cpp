@@ -1,0 +1,128 @@
+// The command where only POSIX systems can put it: across file systems, at the path limit,
+// against a racing mkdir, and many runs writing their diagnostics at once.
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <string.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "harness.h"
+
+namespace {
+
+std::string mounted;  // the file system that mount_on_m made, to be taken down again
+
+// A file system of its own on "m", holding an empty file "x".
+void mount_on_m(const ScopedFolder& folder) {
+  mounted = folder / "m";
+  mkdir(mounted.c_str(), 0700);
+  if (mount("vemblo-test", mounted.c_str(), "tmpfs", 0, nullptr) != 0) mounted.clear();
+  if (!mounted.empty()) populate(folder, {"m/x"});
+}
+
+// A failure at the border of a file system leaves the file under the dated name as it was.
+TEST(CommandPosix, AcrossFileSystems) {
+  ScopedFolder probe;
+  mount_on_m(probe);
+  if (mounted.empty()) GTEST_SKIP() << "cannot mount here: " << strerror(errno);
+  umount2(mounted.c_str(), MNT_DETACH);
+  const FolderCase cases[] = {
+      {{"m/", "m{S}"},
+       {"m"},
+       2,
+       {"m/", "m/x", "m{S}"},
+       "vemblo: cannot rename 'm' to '{F}/m{S}': Device or resource busy\n"},
+      {{"d/", "d{S}/", "m/"},
+       {"d", "/../m/x"},
+       2,
+       {"d/", "d{S}/", "m/", "m/x"},
+       "vemblo: cannot rename 'd' to '{F}/d{S}/../m/x': Invalid cross-device link\n"},
+  };
+  for (const FolderCase& c : cases) {
+    check_folder_case(c, mount_on_m);
+    umount2(mounted.c_str(), MNT_DETACH);
+    rmdir(mounted.c_str());
+    rmdir(mounted.substr(0, mounted.rfind('/')).c_str());
+  }
+}
+
+// A dated name of PATH_MAX - 1 bytes is made; one byte more is refused, and so is a working
+// directory too long to be named at all.
+TEST(CommandPosix, AtThePathLimit) {
+  ScopedFolder folder;
+  char home[PATH_MAX];
+  ASSERT_TRUE(getcwd(home, sizeof home) != nullptr && chdir(folder.path.c_str()) == 0);
+  // "/f" and the stamp follow the working directory.
+  std::vector<std::string> path;
+  for (size_t length = folder.path.size(), left; (left = PATH_MAX - 9 - length) > 0;) {
+    path.emplace_back(left > 250 ? 150 : left - 1, 'd');
+    ASSERT_EQ(0, mkdir(path.back().c_str(), 0700));
+    ASSERT_EQ(0, chdir(path.back().c_str()));
+    length += 1 + path.back().size();
+  }
+  ASSERT_EQ(0, fclose(fopen("f", "w")) + mkdir("deeper-than-a-path-may-be", 0700));
+  const std::string dated = "f" + today_stamp();
+  EXPECT_EQ(0, run_in(".", {"f"}).status);
+  EXPECT_EQ("", entry_suffix(dated));
+  EXPECT_EQ("vemblo: cannot rename 'ff': File name too long\n", run_in(".", {"ff"}).err);
+  ASSERT_EQ(0, chdir("deeper-than-a-path-may-be"));
+  EXPECT_EQ("vemblo: cannot rename 'f': File name too long\n", run_in(".", {"f"}).err);
+  // The folder cannot be removed by its full path; it goes from the inside out.
+  ASSERT_EQ(0, chdir(".."));
+  rmdir("deeper-than-a-path-may-be");
+  unlink(dated.c_str());
+  for (; !path.empty(); path.pop_back()) ASSERT_EQ(0, chdir("..") + rmdir(path.back().c_str()));
+  ASSERT_EQ(0, chdir(home));
+}
+
+// The root's own name is "/", which must not be doubled.
+TEST(CommandPosix, AtTheRoot) {
+  EXPECT_EQ(
+      "vemblo: cannot rename 'none' to '/none" + today_stamp() + "': No such file or directory\n",
+      run_in("/", {"none"}).err);
+}
+
+// A directory that a racing mkdir puts under the dated name is never replaced: the racer always
+// finds its own empty directory to remove.
+TEST(CommandRace, DirectoryNeverReplaced) {
+  ScopedFolder folder;
+  populate(folder, {"d/", "d/in"});
+  const std::string dated = folder / ("d" + today_stamp());
+  std::atomic<bool> done{false};
+  int lost = 0;
+  std::thread racer([&] {
+    while (!done) lost += mkdir(dated.c_str(), 0700) == 0 && rmdir(dated.c_str()) != 0 ? 1 : 0;
+  });
+  capture([&] {
+    for (int run = 0; run < 300; ++run) {
+      if (run_command_with({folder / "d"}) == 0) rename(dated.c_str(), (folder / "d").c_str());
+    }
+    return 0;
+  });
+  done = true;
+  racer.join();
+  EXPECT_EQ(0, lost);
+}
+
+// Sixty runs that fail at once, each with a long name, write whole lines.
+TEST(CommandRace, DiagnosticsDoNotInterleave) {
+  const std::string err = capture([] {
+                            std::vector<std::thread> runs;
+                            for (int i = 0; i < 60; ++i)
+                              runs.emplace_back([] { run_command_with({std::string(1500, 'n')}); });
+                            for (std::thread& run : runs) run.join();
+                            return 0;
+                          }).err;
+  const std::string line = err.substr(0, err.find('\n') + 1);
+  EXPECT_GT(line.size(), 3000u);
+  EXPECT_EQ(60 * line.size(), err.size());
+  for (size_t at = 0; at < err.size(); at += line.size())
+    EXPECT_EQ(line, err.substr(at, line.size()));
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// The test harness: temporary folders written as lists of entries, and run_command called in
+// this process with its working directory and output streams redirected to files.
+#ifndef VEMBLO_TEST_HARNESS_H
+#define VEMBLO_TEST_HARNESS_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+extern const char SEPARATOR;  // the separator of the system's full paths
+inline const bool ON_POSIX = SEPARATOR == '/';
+
+// The usage screen, with the line ends of POSIX systems.
+inline const std::string USAGE_SCREEN =
+    "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
+    "Created 11.02.00 \n\nVemblo [file name] [text] \n"
+    "        file name - name of the file, being renamed \n"
+    "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
+    "press Enter ...";
+
+// A new temporary folder, removed with everything in it when the test ends.
+struct ScopedFolder {
+  ScopedFolder();
+  ~ScopedFolder();
+  std::string operator/(const std::string& name) const { return path + SEPARATOR + name; }
+  const std::string path;
+};
+
+// Makes each entry: "name/" a folder, "name->target" a symbolic link, "name=>target" a second
+// name of the file target, any other name a file that holds its own name.
+void populate(const ScopedFolder& folder, const std::vector<std::string>& entries);
+// Every entry below path, in the form populate takes.
+std::vector<std::string> contents(const std::string& path);
+std::string read_file(const std::string& path);
+std::string today_stamp();
+
+struct RunResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs body with standard output and error going to files.
+RunResult capture(const std::function<int()>& body);
+int run_command_with(const std::vector<std::string>& args);
+// Calls run_command in folder ("." stays where the test is). Ending the process fails the test.
+RunResult run_in(const std::string& folder, const std::vector<std::string>& args);
+
+// Names may hold "{S}" for the day's stamp, the diagnostic also "{F}" for the folder.
+struct FolderCase {
+  std::vector<std::string> before;
+  std::vector<std::string> args;
+  int status;
+  // As contents gives them, a file with "=text" when it holds another text than its own name;
+  // empty: as before.
+  std::vector<std::string> after = {};
+  // The diagnostic, or "" for none. Where the system's reasons are not POSIX's, only its start
+  // up to the first name is compared.
+  std::string error = "";
+};
+
+// A run that fails with status 2 and changes nothing; dated is "" where no dated name is given.
+FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
+                   const std::string& dated, const std::string& reason);
+
+// Runs the case in a new folder, prepared further by prepare, and checks the status, both
+// streams, every entry and what each file holds.
+void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&) = nullptr);
+
+// The rest differs by platform.
+std::string make_temp_folder();
+void make_folder(const std::string& path);
+void make_link(const std::string& path, const std::string& target);
+void make_hard_link(const std::string& path, const std::string& target);
+// "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
+std::string entry_suffix(const std::string& path);
+// True where a process can read names as Shift_JIS, given LC_ALL=ja_JP.SJIS on POSIX systems.
+bool shift_jis_available();
+// Leaves the terminal or console, so that the usage screen has none to wait on.
+void leave_terminal();
+
+#endif  // VEMBLO_TEST_HARNESS_H

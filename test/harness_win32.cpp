@@ -1,0 +1,45 @@
+// The harness's folders and links on Windows.
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "harness.h"
+
+const char SEPARATOR = '\\';
+
+std::string make_temp_folder() {
+  static unsigned counter = 0;
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string name = std::string(temp) + "vemblo-test-" + std::to_string(GetCurrentProcessId()) +
+                     "-" + std::to_string(++counter);
+  make_folder(name);
+  char full[MAX_PATH];
+  DWORD length = GetLongPathNameA(name.c_str(), full, sizeof full);
+  return length > 0 && length < sizeof full ? std::string(full, length) : name;
+}
+
+void make_folder(const std::string& path) {
+  if (!CreateDirectoryA(path.c_str(), nullptr)) throw std::runtime_error("cannot make " + path);
+}
+
+void make_link(const std::string& path, const std::string&) {
+  throw std::runtime_error("no symbolic links here: " + path);
+}
+
+void make_hard_link(const std::string& path, const std::string& target) {
+  if (!CreateHardLinkA(path.c_str(), target.c_str(), nullptr)) {
+    throw std::runtime_error("cannot link " + path);
+  }
+}
+
+std::string entry_suffix(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return "?";
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "/" : "";
+}
+
+// The code page comes from the system's locale; it cannot be chosen for one process.
+bool shift_jis_available() { return GetACP() == 932; }
+
+void leave_terminal() { (void)FreeConsole(); }
