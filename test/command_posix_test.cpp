@@ -31,19 +31,12 @@ TEST(CommandPosix, AcrossFileSystems) {
   mount_on_m(probe);
   if (mounted.empty()) GTEST_SKIP() << "cannot mount here: " << strerror(errno);
   umount2(mounted.c_str(), MNT_DETACH);
-  const FolderCase cases[] = {
-      {{"m/", "m{S}"},
-       {"m"},
-       2,
-       {"m/", "m/x", "m{S}"},
-       "vemblo: cannot rename 'm' to '{F}/m{S}': Device or resource busy\n"},
-      {{"d/", "d{S}/", "m/"},
-       {"d", "/../m/x"},
-       2,
-       {"d/", "d{S}/", "m/", "m/x"},
-       "vemblo: cannot rename 'd' to '{F}/d{S}/../m/x': Invalid cross-device link\n"},
-  };
-  for (const FolderCase& c : cases) {
+  FolderCase cases[] = {refused({"m/", "m{S}"}, {"m"}, "{F}/m{S}", "Device or resource busy"),
+                        refused({"d/", "d{S}/", "m/"}, {"d", "/../m/x"}, "{F}/d{S}/../m/x",
+                                "Invalid cross-device link")};
+  for (FolderCase& c : cases) {
+    c.after = c.before;
+    c.after.push_back("m/x");
     check_folder_case(c, mount_on_m);
     umount2(mounted.c_str(), MNT_DETACH);
     rmdir(mounted.c_str());
@@ -100,7 +93,8 @@ TEST(CommandRace, DirectoryNeverReplaced) {
   });
   capture([&] {
     for (int run = 0; run < 300; ++run) {
-      if (run_command_with({folder / "d"}) == 0) rename(dated.c_str(), (folder / "d").c_str());
+      if (run_command_with({folder / "d"}) == 0)
+        (void)rename(dated.c_str(), (folder / "d").c_str());
     }
     return 0;
   });
@@ -113,6 +107,7 @@ TEST(CommandRace, DirectoryNeverReplaced) {
 TEST(CommandRace, DiagnosticsDoNotInterleave) {
   const std::string err = capture([] {
                             std::vector<std::thread> runs;
+                            runs.reserve(60);
                             for (int i = 0; i < 60; ++i)
                               runs.emplace_back([] { run_command_with({std::string(1500, 'n')}); });
                             for (std::thread& run : runs) run.join();

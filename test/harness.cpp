@@ -16,32 +16,40 @@
 
 namespace {
 
-// The entries below path, sorted, each with its entry_suffix; those of a folder follow it.
+std::string read_file(const std::string& path) {
+  FILE* file = fopen(path.c_str(), "rb");
+  std::string content;
+  for (int c; file != nullptr && (c = getc(file)) != EOF;) content += static_cast<char>(c);
+  if (file != nullptr) (void)fclose(file);  // read only: nothing to lose
+  return content;
+}
+
+// The entries below path, sorted, those of a folder after it, as contents gives them.
 void list(const std::string& path, const std::string& prefix, std::vector<std::string>* all) {
   std::vector<std::string> names;
   DIR* dir = opendir(path.c_str());
-  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
-      names.push_back(entry->d_name);
-    }
-  }
+  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) names.push_back(entry->d_name);
   if (dir != nullptr) closedir(dir);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
-    all->push_back(prefix + name + entry_suffix(path + SEPARATOR + name));
-    if (all->back().back() == '/') list(path + SEPARATOR + name, prefix + name + "/", all);
+    std::string full = path;
+    full += SEPARATOR;
+    full += name;
+    std::string entry = prefix + name;
+    std::string suffix = entry_suffix(full);
+    if (name == "." || name == "..") continue;
+    std::string text = suffix.empty() ? read_file(full) : entry;
+    all->push_back(entry + suffix + (text == entry ? "" : "=" + text));
+    if (suffix == "/") list(full, entry + "/", all);
   }
 }
 
-std::string replace_all(std::string text, const std::string& mark, const std::string& value) {
-  for (size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += value.size()) {
-    text.replace(at, mark.size(), value);
+std::vector<std::string> stamped(std::vector<std::string> names, const std::string& stamp,
+                                 const std::string& folder = "") {
+  for (std::string& name : names) {
+    for (size_t at; (at = name.find("{S}")) != std::string::npos;) name.replace(at, 3, stamp);
+    for (size_t at; (at = name.find("{F}")) != std::string::npos;) name.replace(at, 3, folder);
   }
-  return text;
-}
-
-std::vector<std::string> stamped(std::vector<std::string> names, const std::string& stamp) {
-  for (std::string& name : names) name = replace_all(name, "{S}", stamp);
   return names;
 }
 
@@ -60,7 +68,8 @@ ScopedFolder::ScopedFolder() : path(make_temp_folder()) {}
 ScopedFolder::~ScopedFolder() {
   std::vector<std::string> all = contents(path);
   for (auto entry = all.rbegin(); entry != all.rend(); ++entry) {
-    std::string name = path + SEPARATOR + entry->substr(0, entry->find("->"));
+    std::string name = entry->substr(0, entry->find("->"));
+    name = path + SEPARATOR + name.substr(0, name.find('='));
     if (unlink(name.c_str()) != 0) rmdir(name.c_str());
   }
   rmdir(path.c_str());
@@ -70,12 +79,12 @@ void populate(const ScopedFolder& folder, const std::vector<std::string>& entrie
   for (const std::string& entry : entries) {
     size_t arrow = entry.find('>');
     FILE* file = nullptr;
-    if (arrow != std::string::npos && entry[arrow - 1] == '-') {
-      make_link(folder / entry.substr(0, arrow - 1), entry.substr(arrow + 1));
-    } else if (arrow != std::string::npos) {
-      make_hard_link(folder / entry.substr(0, arrow - 1), folder / entry.substr(arrow + 1));
+    if (arrow != std::string::npos) {
+      bool hard = entry[arrow - 1] == '=';
+      make_entry(folder / entry.substr(0, arrow - 1),
+                 hard ? folder / entry.substr(arrow + 1) : entry.substr(arrow + 1), hard);
     } else if (entry.back() == '/') {
-      make_folder(folder / entry);
+      make_entry(folder / entry);
     } else if ((file = fopen((folder / entry).c_str(), "wb")) == nullptr ||
                fputs(entry.c_str(), file) < 0 || fclose(file) != 0) {
       throw std::runtime_error("cannot write " + entry);
@@ -89,18 +98,10 @@ std::vector<std::string> contents(const std::string& path) {
   return all;
 }
 
-std::string read_file(const std::string& path) {
-  FILE* file = fopen(path.c_str(), "rb");
-  std::string content = file != nullptr ? "" : "(missing)";
-  for (int c; file != nullptr && (c = getc(file)) != EOF;) content += static_cast<char>(c);
-  if (file != nullptr) (void)fclose(file);  // read only: nothing to lose
-  return content;
-}
-
 std::string today_stamp() {
   time_t now = time(nullptr);
   char stamp[16];
-  strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
+  (void)strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
   return stamp;
 }
 
@@ -142,9 +143,9 @@ RunResult run_in(const std::string& folder, const std::vector<std::string>& args
 
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
                    const std::string& dated, const std::string& reason) {
-  std::string error = "vemblo: cannot rename '" + args.at(0) + "'";
-  if (!dated.empty()) error += " to '" + dated + "'";
-  return FolderCase{std::move(before), std::move(args), 2, {}, error + ": " + reason + "\n"};
+  std::string to = dated.empty() ? "" : " to '" + dated + "'";
+  std::string error = "vemblo: cannot rename '" + args.at(0) + "'" + to + ": " + reason + "\n";
+  return FolderCase{std::move(before), std::move(args), 2, {}, error};
 }
 
 void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&)) {
@@ -157,21 +158,13 @@ void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&)
   if (today_stamp() != stamp) ADD_FAILURE() << "midnight passed during the run; run it again";
   EXPECT_EQ(c.status, run.status);
   EXPECT_EQ("", run.out);
-
-  std::vector<std::string> names;
-  for (const std::string& entry : stamped(c.after.empty() ? c.before : c.after, stamp)) {
-    bool file = entry.back() != '/' && entry.find('>') == std::string::npos;
-    size_t equals = file ? entry.find('=') : std::string::npos;
-    names.push_back(entry.substr(0, equals));
-    std::string content = equals == std::string::npos ? entry : entry.substr(equals + 1);
-    EXPECT_EQ(file ? content : "", file ? read_file(folder / names.back()) : "") << names.back();
-  }
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, contents(folder.path));
+  std::vector<std::string> after = stamped(c.after.empty() ? c.before : c.after, stamp);
+  for (std::string& entry : after) entry = entry.substr(0, entry.find("=>"));
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, contents(folder.path));
   EXPECT_EQ("?", entry_suffix(folder.path + stamp)) << "made beside the folder";
-
-  std::string expected = replace_all(stamped({c.error}, stamp)[0], "{F}", folder.path);
-  size_t compared = ON_POSIX ? std::string::npos : expected.find('\'', 23);  // the first name
-  EXPECT_EQ(expected.substr(0, compared), run.err.substr(0, compared));
+  std::string error = stamped({c.error}, stamp, folder.path)[0];
+  size_t compared = ON_POSIX ? std::string::npos : error.find('\'', 23);  // to the first name
+  EXPECT_EQ(error.substr(0, compared), run.err.substr(0, compared));
   EXPECT_TRUE(run.err.find('\n') + 1 == run.err.size()) << "one line";
 }

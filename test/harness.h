@@ -26,18 +26,16 @@ struct ScopedFolder {
   const std::string path;
 };
 
-// Makes each entry: "name/" a folder, "name->target" a symbolic link, "name=>target" a second
-// name of the file target, any other name a file that holds its own name.
+// Entries: "name/" a folder, "name->target" a symbolic link, "name=>target" a second name of
+// the file target, any other name a file that holds its own name. contents gives each file that
+// holds another text as "name=text".
 void populate(const ScopedFolder& folder, const std::vector<std::string>& entries);
-// Every entry below path, in the form populate takes.
 std::vector<std::string> contents(const std::string& path);
-std::string read_file(const std::string& path);
 std::string today_stamp();
 
 struct RunResult {
   int status;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Runs body with standard output and error going to files.
@@ -46,32 +44,26 @@ int run_command_with(const std::vector<std::string>& args);
 // Calls run_command in folder ("." stays where the test is). Ending the process fails the test.
 RunResult run_in(const std::string& folder, const std::vector<std::string>& args);
 
-// Names may hold "{S}" for the day's stamp, the diagnostic also "{F}" for the folder.
+// A run in a new folder. Names may hold "{S}" for the day's stamp, the error also "{F}" for the
+// folder. after is as contents gives it; empty: as before. error is the diagnostic, "" for
+// none; where the system's reasons are not POSIX's, only its start up to the first name counts.
 struct FolderCase {
-  std::vector<std::string> before;
-  std::vector<std::string> args;
+  std::vector<std::string> before, args;
   int status;
-  // As contents gives them, a file with "=text" when it holds another text than its own name;
-  // empty: as before.
   std::vector<std::string> after = {};
-  // The diagnostic, or "" for none. Where the system's reasons are not POSIX's, only its start
-  // up to the first name is compared.
   std::string error = "";
 };
 
 // A run that fails with status 2 and changes nothing; dated is "" where no dated name is given.
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
                    const std::string& dated, const std::string& reason);
-
-// Runs the case in a new folder, prepared further by prepare, and checks the status, both
-// streams, every entry and what each file holds.
+// Runs the case, the folder prepared further by prepare, and checks status, streams and entries.
 void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&) = nullptr);
 
 // The rest differs by platform.
 std::string make_temp_folder();
-void make_folder(const std::string& path);
-void make_link(const std::string& path, const std::string& target);
-void make_hard_link(const std::string& path, const std::string& target);
+// Makes a folder, a symbolic link (target given), or a second name of a file (file given).
+void make_entry(const std::string& path, const std::string& target = "", bool hard = false);
 // "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
 std::string entry_suffix(const std::string& path);
 // True where a process can read names as Shift_JIS, given LC_ALL=ja_JP.SJIS on POSIX systems.

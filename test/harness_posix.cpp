@@ -14,32 +14,24 @@ const char SEPARATOR = '/';
 std::string make_temp_folder() {
   char name[] = "/tmp/vemblo-test-XXXXXX";
   char real[PATH_MAX];
-  if (mkdtemp(name) == nullptr || realpath(name, real) == nullptr) {
-    throw std::runtime_error("cannot make a temporary folder");
-  }
+  if (mkdtemp(name) == nullptr || realpath(name, real) == nullptr) throw std::runtime_error(name);
   return real;
 }
 
-void make_folder(const std::string& path) {
-  if (mkdir(path.c_str(), 0777) != 0) throw std::runtime_error("cannot make " + path);
-}
-
-void make_link(const std::string& path, const std::string& target) {
-  if (symlink(target.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot link " + path);
-}
-
-void make_hard_link(const std::string& path, const std::string& target) {
-  if (link(target.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot link " + path);
+void make_entry(const std::string& path, const std::string& target, bool hard) {
+  int failed = target.empty() ? mkdir(path.c_str(), 0777)
+               : hard         ? link(target.c_str(), path.c_str())
+                              : symlink(target.c_str(), path.c_str());
+  if (failed != 0) throw std::runtime_error("cannot make " + path);
 }
 
 std::string entry_suffix(const std::string& path) {
   struct stat status;
+  char target[PATH_MAX];
   if (lstat(path.c_str(), &status) != 0) return "?";
   if (S_ISDIR(status.st_mode)) return "/";
-  if (!S_ISLNK(status.st_mode)) return "";
-  char target[PATH_MAX];
-  ssize_t length = readlink(path.c_str(), target, sizeof target);
-  return "->" + std::string(target, length > 0 ? static_cast<size_t>(length) : 0);
+  ssize_t length = S_ISLNK(status.st_mode) ? readlink(path.c_str(), target, sizeof target) : -1;
+  return length < 0 ? "" : "->" + std::string(target, static_cast<size_t>(length));
 }
 
 bool shift_jis_available() {

@@ -10,27 +10,20 @@ const char SEPARATOR = '\\';
 std::string make_temp_folder() {
   static unsigned counter = 0;
   char temp[MAX_PATH];
+  char full[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   std::string name = std::string(temp) + "vemblo-test-" + std::to_string(GetCurrentProcessId()) +
                      "-" + std::to_string(++counter);
-  make_folder(name);
-  char full[MAX_PATH];
+  make_entry(name);
   DWORD length = GetLongPathNameA(name.c_str(), full, sizeof full);
   return length > 0 && length < sizeof full ? std::string(full, length) : name;
 }
 
-void make_folder(const std::string& path) {
-  if (!CreateDirectoryA(path.c_str(), nullptr)) throw std::runtime_error("cannot make " + path);
-}
-
-void make_link(const std::string& path, const std::string&) {
-  throw std::runtime_error("no symbolic links here: " + path);
-}
-
-void make_hard_link(const std::string& path, const std::string& target) {
-  if (!CreateHardLinkA(path.c_str(), target.c_str(), nullptr)) {
-    throw std::runtime_error("cannot link " + path);
-  }
+// Windows has no symbolic links for the tests to make.
+void make_entry(const std::string& path, const std::string& target, bool) {
+  BOOL made = target.empty() ? CreateDirectoryA(path.c_str(), nullptr)
+                             : CreateHardLinkA(path.c_str(), target.c_str(), nullptr);
+  if (!made) throw std::runtime_error("cannot make " + path);
 }
 
 std::string entry_suffix(const std::string& path) {
