@@ -10,15 +10,10 @@
 
 namespace {
 
-// Room for the system's one-line reason.
-constexpr std::size_t REASON_ROOM = 256;
-// Room for a diagnostic line: the words, two names and the reason. Any line that gives a dated
-// name fits, since the argument is then part of a full path too, and goes out in one write, so
-// that the lines of runs started together do not interleave.
-constexpr std::size_t LINE_ROOM = 2 * MAX_FULL_PATH + REASON_ROOM + 64;
-
+// Any line that gives a dated name fits its room, since the argument is then part of a full path
+// too, and goes out in one write, so that the lines of runs started together do not interleave.
 struct LineWriter {
-  char text[LINE_ROOM];
+  char text[DIAGNOSTIC_ROOM];
   std::size_t used;
 };
 

@@ -2,7 +2,6 @@
 // standard output and error going to files.
 #include "harness.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -26,10 +25,7 @@ std::string read_file(const std::string& path) {
 
 // The entries below path, sorted, those of a folder after it, as contents gives them.
 void list(const std::string& path, const std::string& prefix, std::vector<std::string>* all) {
-  std::vector<std::string> names;
-  DIR* dir = opendir(path.c_str());
-  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) names.push_back(entry->d_name);
-  if (dir != nullptr) closedir(dir);
+  std::vector<std::string> names = entry_names(path);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     std::string full = path;
@@ -37,7 +33,6 @@ void list(const std::string& path, const std::string& prefix, std::vector<std::s
     full += name;
     std::string entry = prefix + name;
     std::string suffix = entry_suffix(full);
-    if (name == "." || name == "..") continue;
     std::string text = suffix.empty() ? read_file(full) : entry;
     all->push_back(entry + suffix + (text == entry ? "" : "=" + text));
     if (suffix == "/") list(full, entry + "/", all);

@@ -64,10 +64,14 @@ void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&)
 std::string make_temp_folder();
 // Makes a folder, a symbolic link (target given), or a second name of a file (file given).
 void make_entry(const std::string& path, const std::string& target = "", bool hard = false);
+// The names in a folder, "." and ".." left out.
+std::vector<std::string> entry_names(const std::string& path);
 // "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
 std::string entry_suffix(const std::string& path);
 // True where a process can read names as Shift_JIS, given LC_ALL=ja_JP.SJIS on POSIX systems.
 bool shift_jis_available();
+// True where names reach the program in UTF-8.
+bool names_in_utf8();
 // Leaves the terminal or console, so that the usage screen has none to wait on.
 void leave_terminal();
 

@@ -1,7 +1,9 @@
 // The harness's folders and links on POSIX systems.
+#include <dirent.h>
 #include <limits.h>
 #include <locale.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +27,18 @@ void make_entry(const std::string& path, const std::string& target, bool hard) {
   if (failed != 0) throw std::runtime_error("cannot make " + path);
 }
 
+std::vector<std::string> entry_names(const std::string& path) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(path.c_str());
+  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  if (dir != nullptr) closedir(dir);
+  return names;
+}
+
 std::string entry_suffix(const std::string& path) {
   struct stat status;
   char target[PATH_MAX];
@@ -39,5 +53,8 @@ bool shift_jis_available() {
   if (available != nullptr) freelocale(available);
   return available != nullptr;
 }
+
+// Names are bytes here, whatever the locale.
+bool names_in_utf8() { return true; }
 
 void leave_terminal() { (void)setsid(); }

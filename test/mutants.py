@@ -95,7 +95,7 @@ MUTANTS = [
     dict(id='C3', file='src/command.cpp', desc='directory over a file: remove, then rename',
          edits=[('  int error = exchange_entries(directory, dated_name);\n', '  int error = remove_file(dated_name);\n  if (error == 0) error = rename_keeping(directory, dated_name);\n  if (error == 0 || true) return error;\n')]),
     dict(id='C7', file='src/command.cpp', desc='small line buffer (interleave)',
-         edits=[('constexpr std::size_t LINE_ROOM = 2 * MAX_FULL_PATH + REASON_ROOM + 64;', 'constexpr std::size_t LINE_ROOM = 1024;')]),
+         edits=[('  char text[DIAGNOSTIC_ROOM];', '  char text[1024];')]),
     dict(id='C8', file='src/command.cpp', desc='bytes above ASCII masked in a message',
          edits=[('byte < 0x20 || byte == 0x7F ?', 'byte < 0x20 || byte >= 0x7F ?')]),
     dict(id='C9', file='src/command.cpp', desc='two names of one file: rename only',

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows program in a real console, wine inside tmux: one rename, then the usage screen,
-# whose wait holds until a key comes, and each key ends it with status 0.
+# The Windows program in a real console, wine inside tmux: one rename of a name that only UTF-8
+# can carry, then the usage screen, whose wait holds until a key comes, and each key ends it
+# with status 0.
 # Usage: wine_console_test.sh VEMBLO_EXE
 set -u
 dir=$(mktemp -d)
@@ -23,10 +24,10 @@ finish() {
 }
 
 key=rename
-echo hello > "$dir/notes.txt"
-start "$1" "notes.txt final"
+echo hello > "$dir/Zdjęcie.jpg"
+start "$1" "Zdjęcie.jpg 日本"
 finish
-[ "$(cat "$dir"/notes[0-9][0-9][0-9][0-9][0-9][0-9]final.txt 2>/dev/null)" = hello ] || fail "not renamed"
+[ "$(cat "$dir"/Zdjęcie[0-9][0-9][0-9][0-9][0-9][0-9]日本.jpg 2>/dev/null)" = hello ] || fail "not renamed"
 for key in a Enter Up F5 C-c; do
   start "$1" "'/?' > out"
   # Wine's console reads keys once it has put the terminal into raw mode after the prompt; a key

@@ -7,10 +7,12 @@
 #include <climits>
 #include <cstddef>
 
-// Rooms for names, terminator included. Windows keeps its classic path room; POSIX systems take
-// their own path limit, where a path of a few hundred bytes is ordinary.
+// Rooms for names, terminator included. Windows takes a full path of up to 259 UTF-16 units,
+// which UTF-8 writes in up to three bytes each (a pair of surrogates in four); a double-byte code
+// page needs two at most. POSIX systems take their own path limit, where a path of a few hundred
+// bytes is ordinary.
 #if defined(_WIN32)
-constexpr std::size_t MAX_FULL_PATH = 260;
+constexpr std::size_t MAX_FULL_PATH = 3 * 259 + 1;
 #else
 constexpr std::size_t MAX_FULL_PATH = PATH_MAX;
 #endif
@@ -63,6 +65,10 @@ int exchange_entries(const char* a, const char* b);
 
 // True when a and b are two names of one file; symbolic links are not followed.
 bool is_same_file(const char* a, const char* b);
+
+// Room for one diagnostic line: the words, two full paths and the system's reason.
+constexpr std::size_t REASON_ROOM = 256;
+constexpr std::size_t DIAGNOSTIC_ROOM = 2 * MAX_FULL_PATH + REASON_ROOM + 64;
 
 // Writes one line of a diagnostic to standard error in a single write.
 void write_diagnostic(const char* line, std::size_t size);

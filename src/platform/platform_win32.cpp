@@ -96,10 +96,23 @@ bool is_same_file(const char* a, const char* b) {
          info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
+// A console shows the names in the line as they are whatever its own code page, once the line
+// is turned into UTF-16; a file or a pipe receives the bytes themselves. Nowhere is left to
+// report a failure.
 void write_diagnostic(const char* line, std::size_t size) {
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode;
   DWORD written;
-  (void)WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(size), &written,
-                  nullptr);  // nowhere is left to report a failure
+  wchar_t wide[DIAGNOSTIC_ROOM];
+  int units = size <= DIAGNOSTIC_ROOM && GetConsoleMode(error, &mode)
+                  ? MultiByteToWideChar(CP_ACP, 0, line, static_cast<int>(size), wide,
+                                        static_cast<int>(DIAGNOSTIC_ROOM))
+                  : 0;
+  if (units > 0) {
+    (void)WriteConsoleW(error, wide, static_cast<DWORD>(units), &written, nullptr);
+  } else {
+    (void)WriteFile(error, line, static_cast<DWORD>(size), &written, nullptr);
+  }
 }
 
 // A write to a closed pipe fails with an error here; it never ends the process.
