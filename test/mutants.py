@@ -132,7 +132,7 @@ MUTANTS = [
          edits=[('strcmp(locale, "C") == 0 ||', 'false ||')]),
     dict(id='U5', file='src/usage.cpp', desc='closed output ends the help',
          edits=[('  ignore_broken_pipes();\n', '')]),
-    dict(id='V3', file='src/console/terminal_keys.cpp', desc='X10 mouse report cut short',
+    dict(id='V12', file='src/console/terminal_keys.cpp', desc='X10 mouse report cut short',
          edits=[('  if (!x10_mouse) return length;', '  return length;')]),
     dict(id='V9', file='src/console/terminal_keys.cpp', desc='SGR mouse marker ends the sequence',
          edits=[('} else if (byte >= 0x20 && byte <= 0x3F) {', '} else if (false) {')]),
