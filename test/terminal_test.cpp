@@ -176,6 +176,9 @@ TEST(Terminal, Signals) {
   TerminalRun stopped, nohup("C.UTF-8", false, SIGHUP), closed("C.UTF-8", true);
   ASSERT_TRUE(stopped.waiting() && nohup.waiting() && closed.waiting(false));
   stopped.type("", SIGTSTP);
+  for (int tries = 0; tries < 200 && stopped.mode().c_lflag != stopped.before.c_lflag; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   EXPECT_TRUE(stopped.mode().c_lflag == stopped.before.c_lflag);
   stopped.type("", SIGCONT);
   ASSERT_TRUE(stopped.waiting(false));
