@@ -23,22 +23,6 @@ std::string read_file(const std::string& path) {
   return content;
 }
 
-// The entries below path, sorted, those of a folder after it, as contents gives them.
-void list(const std::string& path, const std::string& prefix, std::vector<std::string>* all) {
-  std::vector<std::string> names = entry_names(path);
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    std::string full = path;
-    full += SEPARATOR;
-    full += name;
-    std::string entry = prefix + name;
-    std::string suffix = entry_suffix(full);
-    std::string text = suffix.empty() ? read_file(full) : entry;
-    all->push_back(entry + suffix + (text == entry ? "" : "=" + text));
-    if (suffix == "/") list(full, entry + "/", all);
-  }
-}
-
 std::vector<std::string> stamped(std::vector<std::string> names, const std::string& stamp,
                                  const std::string& folder = "") {
   for (std::string& name : names) {
@@ -63,8 +47,8 @@ ScopedFolder::ScopedFolder() : path(make_temp_folder()) {}
 ScopedFolder::~ScopedFolder() {
   std::vector<std::string> all = contents(path);
   for (auto entry = all.rbegin(); entry != all.rend(); ++entry) {
-    std::string name = entry->substr(0, entry->find("->"));
-    name = path + SEPARATOR + name.substr(0, name.find('='));
+    std::string name =
+        path + SEPARATOR + entry->substr(0, std::min(entry->find("->"), entry->find('=')));
     if (unlink(name.c_str()) != 0) rmdir(name.c_str());
   }
   rmdir(path.c_str());
@@ -73,11 +57,11 @@ ScopedFolder::~ScopedFolder() {
 void populate(const ScopedFolder& folder, const std::vector<std::string>& entries) {
   for (const std::string& entry : entries) {
     size_t arrow = entry.find('>');
+    bool hard = arrow != std::string::npos && entry[arrow - 1] == '=';
     FILE* file = nullptr;
     if (arrow != std::string::npos) {
-      bool hard = entry[arrow - 1] == '=';
-      make_entry(folder / entry.substr(0, arrow - 1),
-                 hard ? folder / entry.substr(arrow + 1) : entry.substr(arrow + 1), hard);
+      std::string target = entry.substr(arrow + 1);
+      make_entry(folder / entry.substr(0, arrow - 1), hard ? folder / target : target, hard);
     } else if (entry.back() == '/') {
       make_entry(folder / entry);
     } else if ((file = fopen((folder / entry).c_str(), "wb")) == nullptr ||
@@ -87,9 +71,16 @@ void populate(const ScopedFolder& folder, const std::vector<std::string>& entrie
   }
 }
 
-std::vector<std::string> contents(const std::string& path) {
-  std::vector<std::string> all;
-  list(path, "", &all);
+std::vector<std::string> contents(const std::string& path, const std::string& prefix) {
+  std::vector<std::string> all, names = entry_names(path);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    std::string full = path + SEPARATOR + name, entry = prefix + name;
+    std::string suffix = entry_suffix(full), text = suffix.empty() ? read_file(full) : entry;
+    all.push_back(entry + suffix + (text == entry ? "" : "=" + text));
+    if (suffix != "/") continue;
+    for (const std::string& below : contents(full, entry + "/")) all.push_back(below);
+  }
   return all;
 }
 
@@ -113,11 +104,12 @@ RunResult capture(const std::function<int()>& body) {
   return RunResult{status, read_file(streams / "1"), read_file(streams / "2")};
 }
 
-int run_command_with(const std::vector<std::string>& args) {
-  std::vector<char*> argv{const_cast<char*>("vemblo")};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+int run_command_with(std::vector<std::string> args) {
+  args.insert(args.begin(), "vemblo");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
-  return run_command(static_cast<int>(args.size() + 1), argv.data());
+  return run_command(static_cast<int>(args.size()), argv.data());
 }
 
 RunResult run_in(const std::string& folder, const std::vector<std::string>& args) {
@@ -129,8 +121,7 @@ RunResult run_in(const std::string& folder, const std::vector<std::string>& args
   RunResult result = capture([&args] {
     inside_run = true;
     int status = run_command_with(args);
-    inside_run = false;
-    return status;
+    return inside_run = false, status;
   });
   if (folder != "." && chdir(home) != 0) throw std::runtime_error("cannot go back");
   return result;
@@ -150,13 +141,12 @@ void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&)
   populate(folder, stamped(c.before, stamp));
   if (prepare != nullptr) prepare(folder);
   RunResult run = run_in(folder.path, stamped(c.args, stamp));
-  if (today_stamp() != stamp) ADD_FAILURE() << "midnight passed during the run; run it again";
   EXPECT_EQ(c.status, run.status);
   EXPECT_EQ("", run.out);
   std::vector<std::string> after = stamped(c.after.empty() ? c.before : c.after, stamp);
   for (std::string& entry : after) entry = entry.substr(0, entry.find("=>"));
   std::sort(after.begin(), after.end());
-  EXPECT_EQ(after, contents(folder.path));
+  EXPECT_EQ(after, contents(folder.path)) << "a run at midnight may see two dates";
   EXPECT_EQ("?", entry_suffix(folder.path + stamp)) << "made beside the folder";
   std::string error = stamped({c.error}, stamp, folder.path)[0];
   size_t compared = ON_POSIX ? std::string::npos : error.find('\'', 23);  // to the first name

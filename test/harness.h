@@ -27,10 +27,10 @@ struct ScopedFolder {
 };
 
 // Entries: "name/" a folder, "name->target" a symbolic link, "name=>target" a second name of
-// the file target, any other name a file that holds its own name. contents gives each file that
-// holds another text as "name=text".
+// the file target, any other name a file that holds its own name. contents lists every entry
+// below path so, a file that holds another text as "name=text".
 void populate(const ScopedFolder& folder, const std::vector<std::string>& entries);
-std::vector<std::string> contents(const std::string& path);
+std::vector<std::string> contents(const std::string& path, const std::string& prefix = "");
 std::string today_stamp();
 
 struct RunResult {
@@ -40,7 +40,7 @@ struct RunResult {
 
 // Runs body with standard output and error going to files.
 RunResult capture(const std::function<int()>& body);
-int run_command_with(const std::vector<std::string>& args);
+int run_command_with(std::vector<std::string> args);
 // Calls run_command in folder ("." stays where the test is). Ending the process fails the test.
 RunResult run_in(const std::string& folder, const std::vector<std::string>& args);
 
@@ -64,13 +64,12 @@ void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&)
 std::string make_temp_folder();
 // Makes a folder, a symbolic link (target given), or a second name of a file (file given).
 void make_entry(const std::string& path, const std::string& target = "", bool hard = false);
-// The names in a folder, "." and ".." left out.
-std::vector<std::string> entry_names(const std::string& path);
+std::vector<std::string> entry_names(const std::string& path);  // "." and ".." left out
 // "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
 std::string entry_suffix(const std::string& path);
-// True where a process can read names as Shift_JIS, given LC_ALL=ja_JP.SJIS on POSIX systems.
+// Whether names reach the program as Shift_JIS (given LC_ALL=ja_JP.SJIS on POSIX systems), and
+// whether as UTF-8.
 bool shift_jis_available();
-// True where names reach the program in UTF-8.
 bool names_in_utf8();
 // Leaves the terminal or console, so that the usage screen has none to wait on.
 void leave_terminal();

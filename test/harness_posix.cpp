@@ -3,7 +3,6 @@
 #include <limits.h>
 #include <locale.h>
 #include <stdlib.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,9 +30,8 @@ std::vector<std::string> entry_names(const std::string& path) {
   std::vector<std::string> names;
   DIR* dir = opendir(path.c_str());
   while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
-      names.emplace_back(entry->d_name);
-    }
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
   }
   if (dir != nullptr) closedir(dir);
   return names;
@@ -54,7 +52,6 @@ bool shift_jis_available() {
   return available != nullptr;
 }
 
-// Names are bytes here, whatever the locale.
-bool names_in_utf8() { return true; }
+bool names_in_utf8() { return true; }  // names are bytes here, whatever the locale
 
 void leave_terminal() { (void)setsid(); }

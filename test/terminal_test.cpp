@@ -1,6 +1,6 @@
-// The terminal side of the keystroke wait: the decoder as a table, and the built vemblo "/?" on a
-// pseudo-terminal of its own: what ends the wait, that no byte is left for the shell, and that
-// the terminal's mode comes back whatever ends or stops the process.
+// The keystroke wait on a real terminal: the built vemblo "/?" on a pseudo-terminal of its own,
+// what ends the wait, that no byte is left for the shell, and that the terminal's mode comes back
+// whatever ends or stops the process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
@@ -16,41 +16,9 @@
 #include <chrono>
 #include <thread>
 
-#include "console/terminal_keys.h"
 #include "harness.h"
 
 namespace {
-
-// Each row: the bytes, whether no more are coming, how many the key takes (0: more are needed),
-// and its code, as the first and second byte (-1: none).
-TEST(DecodeTerminalKey, Sequences) {
-  const struct {
-    std::string bytes;
-    bool at_end;
-    size_t length;
-    int first, second;
-  } cases[] = {
-      // clang-format off
-      {"ab", false, 1, 'a', -1},           {"\x1b", false, 0, -1, -1},
-      {"\x1b", true, 1, 27, -1},           {"\x1b[Ab", false, 3, 0xE0, 72},
-      {"\x1b[1;5D", false, 6, 0xE0, 115},  {"\x1b[6;3~", false, 6, 0, 161},
-      {"\x1bOP", false, 3, 0, 59},         {"\x1b[15~", false, 5, 0, 63},
-      {"\x1b[24;3~", false, 7, 0xE0, 140}, {"\x1b[[E", false, 4, 0, 63},
-      {"\x1b\x1b[A", false, 4, 0, 152},    {"\x1b\x1bx", false, 2, 27, -1},
-      {"\x1b[1;5", true, 5, -1, -1},       {"\x1b[M !!x", false, 6, -1, -1},
-      // clang-format on
-  };
-  for (const auto& c : cases) {
-    KeyEvent event;
-    KeyCode code;
-    size_t length = decode_terminal_key(reinterpret_cast<const unsigned char*>(c.bytes.data()),
-                                        c.bytes.size(), c.at_end, &event);
-    bool has_code = length > 0 && key_to_code(event, &code);
-    EXPECT_EQ(c.length, length) << testing::PrintToString(c.bytes);
-    EXPECT_EQ(c.first, has_code ? code.first : -1) << testing::PrintToString(c.bytes);
-    EXPECT_EQ(c.second, has_code && code.has_second ? code.second : -1);
-  }
-}
 
 // vemblo "/?" on a terminal of its own, standard output on it too or on a pipe that no one
 // reads, and standard input a file, which the wait must not read. ignored is a signal ignored
@@ -146,7 +114,7 @@ TEST(Terminal, KeysEndTheWait) {
   } cases[] = {
       // clang-format off
       {"C.UTF-8", "", "x"},     {"C.UTF-8", "", "\r"},  {"C.UTF-8", "", "\x03"}, {"C.UTF-8", "", "\x1b"},
-      {"C.UTF-8", "", "\x1b[1;5D"}, {"C.UTF-8", "", "\x1bOM"}, {"C.UTF-8", "", std::string(1, '\0')},
+      {"C.UTF-8", "", "\x1b[1;5D"}, {"C.UTF-8", "", "\x1bOM"}, {"C.UTF-8", "", std::string(1, '\0')}, {"C.UTF-8", "", "\x1bOP"},
       {"C.UTF-8", "", "\xc3\xa9"}, {"C", "", "\xe2\x82\xac"}, {"C.UTF-8", "\x1b[M !!", "x"},
       {"C.UTF-8", "\x1b[" + std::string(30, '1') + "~", "x"}, {"C.UTF-8", "\x1b[<0;12;5M", "x"},
       // clang-format on
