@@ -32,15 +32,17 @@ struct termios raw_mode;
 struct sigaction saved_actions[NSIG];
 bool handled[NSIG];
 
-void set_mode(const struct termios* mode) {
-  while (tcsetattr(terminal, TCSANOW, mode) != 0 && errno == EINTR) {
+bool set_mode(const struct termios* mode) {
+  int failed;
+  while ((failed = tcsetattr(terminal, TCSANOW, mode)) != 0 && errno == EINTR) {
   }
+  return failed == 0;
 }
 
 // A signal that ends the process during the wait must not leave the terminal raw: the mode goes
 // back, and the signal is raised again to end the process as it asks.
 void restore_and_reraise(int signal_number) {
-  set_mode(&saved_mode);
+  (void)set_mode(&saved_mode);
   (void)signal(signal_number, SIG_DFL);
   (void)raise(signal_number);
 }
@@ -48,14 +50,14 @@ void restore_and_reraise(int signal_number) {
 // A stop hands the terminal back as it was; raw mode returns when the process is continued.
 void restore_and_stop(int) {
   int saved_errno = errno;
-  set_mode(&saved_mode);
+  (void)set_mode(&saved_mode);
   (void)raise(SIGSTOP);
   errno = saved_errno;
 }
 
 void resume_raw(int) {
   int saved_errno = errno;
-  set_mode(&raw_mode);
+  (void)set_mode(&raw_mode);
   errno = saved_errno;
 }
 
@@ -157,10 +159,7 @@ bool begin_key_input() {
   raw_mode.c_cc[VMIN] = 1;
   raw_mode.c_cc[VTIME] = 0;
   catch_signals();
-  int failed;
-  while ((failed = tcsetattr(terminal, TCSANOW, &raw_mode)) != 0 && errno == EINTR) {
-  }
-  if (failed != 0) {
+  if (!set_mode(&raw_mode)) {
     end_key_input();
     return false;
   }
@@ -186,6 +185,6 @@ bool read_key_event(KeyEvent* event) {
 }
 
 void end_key_input() {
-  set_mode(&saved_mode);
+  (void)set_mode(&saved_mode);
   release_signals();
 }
