@@ -75,7 +75,8 @@ std::vector<std::string> contents(const std::string& path, const std::string& pr
   std::vector<std::string> all, names = entry_names(path);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
-    std::string full = path + SEPARATOR + name, entry = prefix + name;
+    std::string full = path, entry = prefix + name;
+    full += SEPARATOR + name;
     std::string suffix = entry_suffix(full), text = suffix.empty() ? read_file(full) : entry;
     all.push_back(entry + suffix + (text == entry ? "" : "=" + text));
     if (suffix != "/") continue;
@@ -106,9 +107,8 @@ RunResult capture(const std::function<int()>& body) {
 
 int run_command_with(std::vector<std::string> args) {
   args.insert(args.begin(), "vemblo");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(&arg[0]);
-  argv.push_back(nullptr);
+  std::vector<char*> argv(args.size() + 1, nullptr);
+  for (size_t at = 0; at < args.size(); ++at) argv[at] = &args[at][0];
   return run_command(static_cast<int>(args.size()), argv.data());
 }
 
