@@ -134,12 +134,11 @@ FolderCase refused(std::vector<std::string> before, std::vector<std::string> arg
   return FolderCase{std::move(before), std::move(args), 2, {}, error};
 }
 
-void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&)) {
-  SCOPED_TRACE(testing::PrintToString(c.args));
+void check_folder_case(const FolderCase& c) {
+  SCOPED_TRACE(testing::PrintToString(c.before) + " " + testing::PrintToString(c.args));
   ScopedFolder folder;
   std::string stamp = today_stamp();
   populate(folder, stamped(c.before, stamp));
-  if (prepare != nullptr) prepare(folder);
   RunResult run = run_in(folder.path, stamped(c.args, stamp));
   EXPECT_EQ(c.status, run.status);
   EXPECT_EQ("", run.out);

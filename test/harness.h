@@ -57,8 +57,7 @@ struct FolderCase {
 // A run that fails with status 2 and changes nothing; dated is "" where no dated name is given.
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
                    const std::string& dated, const std::string& reason);
-// Runs the case, the folder prepared further by prepare, and checks status, streams and entries.
-void check_folder_case(const FolderCase& c, void (*prepare)(const ScopedFolder&) = nullptr);
+void check_folder_case(const FolderCase& c);
 
 // The rest differs by platform.
 std::string make_temp_folder();
@@ -71,7 +70,5 @@ std::string entry_suffix(const std::string& path);
 // whether as UTF-8.
 bool shift_jis_available();
 bool names_in_utf8();
-// Leaves the terminal or console, so that the usage screen has none to wait on.
-void leave_terminal();
 
 #endif  // VEMBLO_TEST_HARNESS_H

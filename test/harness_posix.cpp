@@ -53,5 +53,3 @@ bool shift_jis_available() {
 }
 
 bool names_in_utf8() { return true; }  // names are bytes here, whatever the locale
-
-void leave_terminal() { (void)setsid(); }

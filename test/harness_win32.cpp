@@ -49,5 +49,3 @@ std::string entry_suffix(const std::string& path) {
 bool shift_jis_available() { return GetACP() == 932; }
 
 bool names_in_utf8() { return GetACP() == CP_UTF8; }
-
-void leave_terminal() { (void)FreeConsole(); }
