@@ -4,9 +4,6 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include <atomic>
-#include <thread>
-
 #include "harness.h"
 
 namespace {
@@ -91,32 +88,6 @@ TEST(CommandDeathTest, ShiftJisNames) {
     for (const FolderCase& c : cases) check_folder_case(c);
   };
   EXPECT_EXIT((putenv(setting), run_all(), exit(HasFailure())), testing::ExitedWithCode(0), "");
-}
-
-// Two runs replace the file under one dated name ("x.txt", and "x" with the text ".txt") while
-// the test watches it: it never stands empty. Windows may find the name in use; the run that
-// fails then leaves its file where it was.
-TEST(CommandRace, ReplacedNameNeverStandsEmpty) {
-  for (int round = 0; round < 20; ++round) {
-    ScopedFolder folder;
-    const std::string dated = "x" + today_stamp() + ".txt";
-    populate(folder, {"x.txt", "x", dated});
-    const std::vector<std::string> args[] = {{folder / "x.txt"}, {folder / "x", ".txt"}};
-    std::atomic<int> running{2};
-    int statuses[2];
-    std::vector<std::thread> runs;
-    runs.reserve(2);
-    for (int i = 0; i < 2; ++i)
-      runs.emplace_back([&, i] { statuses[i] = run_command_with(args[i]), --running; });
-    int missing = 0;
-    while (running > 0) missing += entry_suffix(folder / dated) == "?" ? 1 : 0;
-    for (std::thread& run : runs) run.join();
-    EXPECT_EQ(0, missing) << "times the dated name stood empty";
-    for (int i = 0; i < 2; ++i) {
-      EXPECT_EQ(statuses[i] == 0 ? "?" : "", entry_suffix(args[i][0]));
-      EXPECT_TRUE(statuses[i] == 0 || !ON_POSIX) << "POSIX systems replace in one step";
-    }
-  }
 }
 
 }  // namespace
