@@ -66,9 +66,7 @@ void make_entry(const std::string& path, const std::string& target = "", bool ha
 std::vector<std::string> entry_names(const std::string& path);  // "." and ".." left out
 // "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
 std::string entry_suffix(const std::string& path);
-// Whether names reach the program as Shift_JIS (given LC_ALL=ja_JP.SJIS on POSIX systems), and
-// whether as UTF-8.
+// Whether names reach the program as Shift_JIS (given LC_ALL=ja_JP.SJIS on POSIX systems).
 bool shift_jis_available();
-bool names_in_utf8();
 
 #endif  // VEMBLO_TEST_HARNESS_H

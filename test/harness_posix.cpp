@@ -51,5 +51,3 @@ bool shift_jis_available() {
   if (available != nullptr) freelocale(available);
   return available != nullptr;
 }
-
-bool names_in_utf8() { return true; }  // names are bytes here, whatever the locale

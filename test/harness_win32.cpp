@@ -47,5 +47,3 @@ std::string entry_suffix(const std::string& path) {
 
 // The code page comes from the system's locale; it cannot be chosen for one process.
 bool shift_jis_available() { return GetACP() == 932; }
-
-bool names_in_utf8() { return GetACP() == CP_UTF8; }

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# The Windows program in a real console, wine inside tmux: one rename of a name that only UTF-8
-# can carry, then the usage screen, whose wait holds until a key comes, and each key ends it
-# with status 0.
+# The Windows program in a real console, wine inside tmux: renames of names that only UTF-8 can
+# carry, one of them over 259 bytes, then the usage screen, whose wait holds until a key comes,
+# and each key ends it with status 0.
 # Usage: wine_console_test.sh VEMBLO_EXE
 set -u
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+runs=0
+trap 'for ((; runs > 0; runs--)); do tmux -L "vemblo-test-$$-$runs" kill-server; done 2>/dev/null
+  rm -rf "$dir"' EXIT
 failures=0
 fail() { echo "FAIL ($key): $*" && failures=$((failures + 1)); }
 
-# Runs the program with the arguments in a console of its own; its status lands in $dir/status.
+# Runs the program with the arguments in a console on a tmux server of its own (one being killed
+# takes no new session along); its status lands in $dir/status.
 start() {
-  socket="vemblo-test-$$-$key"  # a server of its own: one being killed takes no new session along
+  socket="vemblo-test-$$-$((++runs))"
   rm -f "$dir/out" "$dir/status"
   tmux -L "$socket" new-session -d -x 100 -y 30 "cd '$dir' && WINEDEBUG=-all \
     '${WINE:-/usr/lib/wine/wine64}' '$1' $2; echo \$? > status" \; set-option remain-on-exit on
@@ -23,11 +26,15 @@ finish() {
   [ "$(cat "$dir/status" 2>/dev/null)" = 0 ] || fail "status $(cat "$dir/status" 2>/dev/null)"
 }
 
-key=rename
-echo hello > "$dir/Zdjęcie.jpg"
-start "$1" "Zdjęcie.jpg 日本"
-finish
-[ "$(cat "$dir"/Zdjęcie[0-9][0-9][0-9][0-9][0-9][0-9]日本.jpg 2>/dev/null)" = hello ] || fail "not renamed"
+# 116 characters take 348 bytes in UTF-8, but only 116 units in UTF-16.
+long="$(printf '日%.0s' {1..80})/$(printf '本%.0s' {1..36})"
+mkdir "$dir/${long%/*}"
+for key in Zdjęcie.jpg "$long.txt"; do
+  echo hello > "$dir/$key"
+  start "$1" "'$key' 日本"
+  finish
+  [ "$(cat "$dir/${key%.*}"[0-9][0-9][0-9][0-9][0-9][0-9]日本."${key##*.}")" = hello ] || fail "not renamed"
+done
 for key in a Enter Up F5 C-c; do
   start "$1" "'/?' > out"
   # Wine's console reads keys once it has put the terminal into raw mode after the prompt; a key
@@ -43,7 +50,5 @@ for key in a Enter Up F5 C-c; do
   finish
   [ "$(grep -c $'\r$' "$dir/out")" = 11 ] || fail "the screen's lines do not end in CR LF"
 done
-tmux -L "vemblo-test-$$-rename" kill-server 2>/dev/null
-for key in a Enter Up F5 C-c; do tmux -L "vemblo-test-$$-$key" kill-server 2>/dev/null; done
-echo "$((6 - failures)) passed, $failures failed"
+echo "$((7 - failures)) passed, $failures failed"
 [ "$failures" = 0 ]
