@@ -47,19 +47,28 @@ TEST(Command, Folders) {
   for (const FolderCase& c : cases) check_folder_case(c);
 }
 
+// Runs the cases in a process of its own with the setting in its environment, since the locale
+// and the time zone stay as they were first loaded.
+void check_cases_with(std::string setting, const std::vector<FolderCase>& cases) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto run_all = [&] {
+    putenv(&setting[0]), tzset();
+    for (const FolderCase& c : cases) check_folder_case(c);
+    exit(testing::Test::HasFailure() ? 1 : 0);
+  };
+  EXPECT_EXIT(run_all(), testing::ExitedWithCode(0), "");
+}
+
 // The stamp is the local date: at most one of these zones shares the UTC date at any moment.
 TEST(CommandDeathTest, StampsTheLocalDate) {
   if (!ON_POSIX) GTEST_SKIP() << "the zone is the system's on Windows";
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   for (int hours : {14, -12}) {
     time_t shifted = time(nullptr) + static_cast<time_t>(hours) * 3600;
     char stamp[16];
     ASSERT_EQ(6u, strftime(stamp, sizeof stamp, "%y%m%d", gmtime(&shifted)));
     // POSIX zone names count hours west of UTC.
-    std::string zone = "TZ=UTC" + std::string(hours > 0 ? "-" : "+") + std::to_string(abs(hours));
-    FolderCase c{{"a.txt"}, {"a.txt"}, 0, {"a" + std::string(stamp) + ".txt=a.txt"}};
-    EXPECT_EXIT((putenv(&zone[0]), tzset(), check_folder_case(c), exit(HasFailure())),
-                testing::ExitedWithCode(0), "");
+    check_cases_with("TZ=UTC" + std::string(hours > 0 ? "-" : "+") + std::to_string(abs(hours)),
+                     {{{"a.txt"}, {"a.txt"}, 0, {"a" + std::string(stamp) + ".txt=a.txt"}}});
   }
 }
 
@@ -82,12 +91,7 @@ TEST(CommandDeathTest, ShiftJisNames) {
       {{"a.\x83/", "a.\x83/f"}, {"a.\x83/f"}, 0, {"a.\x83/", "a.\x83/f{S}=a.\x83/f"}},
   };
   if (!ON_POSIX) cases.resize(3);
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  static char setting[] = "LC_ALL=ja_JP.SJIS";
-  const auto run_all = [&cases] {
-    for (const FolderCase& c : cases) check_folder_case(c);
-  };
-  EXPECT_EXIT((putenv(setting), run_all(), exit(HasFailure())), testing::ExitedWithCode(0), "");
+  check_cases_with("LC_ALL=ja_JP.SJIS", cases);
 }
 
 }  // namespace

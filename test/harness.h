@@ -1,22 +1,13 @@
 // The test harness: temporary folders written as lists of entries, and run_command called in
-// this process with its working directory and output streams redirected to files.
+// this process with its working directory and standard error redirected.
 #ifndef VEMBLO_TEST_HARNESS_H
 #define VEMBLO_TEST_HARNESS_H
 
-#include <functional>
 #include <string>
 #include <vector>
 
 extern const char SEPARATOR;  // the separator of the system's full paths
 inline const bool ON_POSIX = SEPARATOR == '/';
-
-// The usage screen, with the line ends of POSIX systems.
-inline const std::string USAGE_SCREEN =
-    "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
-    "Created 11.02.00 \n\nVemblo [file name] [text] \n"
-    "        file name - name of the file, being renamed \n"
-    "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
-    "press Enter ...";
 
 // A new temporary folder, removed with everything in it when the test ends.
 struct ScopedFolder {
@@ -35,14 +26,12 @@ std::string today_stamp();
 
 struct RunResult {
   int status;
-  std::string out, err;
+  std::string err;
 };
 
-// Runs body with standard output and error going to files.
-RunResult capture(const std::function<int()>& body);
-int run_command_with(std::vector<std::string> args);
-// Calls run_command in folder ("." stays where the test is). Ending the process fails the test.
-RunResult run_in(const std::string& folder, const std::vector<std::string>& args);
+// Calls run_command with standard error going to a file, in folder, or where the test is for "".
+// Ending the process fails the test.
+RunResult run_in(const std::string& folder, std::vector<std::string> args);
 
 // A run in a new folder. Names may hold "{S}" for the day's stamp, the error also "{F}" for the
 // folder. after is as contents gives it; empty: as before. error is the diagnostic, "" for

@@ -10,13 +10,11 @@ const char SEPARATOR = '\\';
 std::string make_temp_folder() {
   static unsigned counter = 0;
   char temp[MAX_PATH];
-  char full[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   std::string name = std::string(temp) + "vemblo-test-" + std::to_string(GetCurrentProcessId()) +
                      "-" + std::to_string(++counter);
   make_entry(name);
-  DWORD length = GetLongPathNameA(name.c_str(), full, sizeof full);
-  return length > 0 && length < sizeof full ? std::string(full, length) : name;
+  return name;
 }
 
 // Windows has no symbolic links for the tests to make.

@@ -1,6 +1,6 @@
-// The keystroke wait on a real terminal: the built vemblo "/?" on a pseudo-terminal of its own,
-// what ends the wait, that no byte is left for the shell, and that the terminal's mode comes back
-// whatever ends or stops the process.
+// What only POSIX systems can show: the command at the path limit and at the root, and the built
+// vemblo "/?" waiting for a key on a pseudo-terminal of its own, where no byte may be left for the
+// shell and the terminal's mode comes back whatever ends or stops the process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
@@ -10,15 +10,66 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "harness.h"
 
 namespace {
+
+// A dated name of PATH_MAX - 1 bytes is made; one byte more is refused, and so is a working
+// directory too long to be named at all.
+TEST(CommandPosix, AtThePathLimit) {
+  ScopedFolder folder;
+  char home[PATH_MAX];
+  ASSERT_TRUE(getcwd(home, sizeof home) != nullptr && chdir(folder.path.c_str()) == 0);
+  std::vector<std::string> path;  // "/f" and the stamp follow it
+  for (size_t length = folder.path.size(); length < PATH_MAX - 9;
+       length += path.back().size() + 1) {
+    path.emplace_back(PATH_MAX - 9 - length > 250 ? 150 : PATH_MAX - 10 - length, 'd');
+    ASSERT_EQ(0, mkdir(path.back().c_str(), 0700) + chdir(path.back().c_str()));
+  }
+  const std::string dated = "f" + today_stamp(), deeper = "deeper-than-a-path-may-be";
+  ASSERT_EQ(0, fclose(fopen("f", "w")) + mkdir(deeper.c_str(), 0700));
+  EXPECT_EQ(0, run_in("", {"f"}).status);
+  EXPECT_EQ("vemblo: cannot rename 'ff': File name too long\n", run_in("", {"ff"}).err);
+  ASSERT_EQ(0, chdir(deeper.c_str()));
+  EXPECT_EQ("vemblo: cannot rename 'f': File name too long\n", run_in("", {"f"}).err);
+  // Too deep to be removed by its full path, the folder goes from the inside out.
+  EXPECT_EQ(0, chdir("..") + rmdir(deeper.c_str()) + unlink(dated.c_str()));
+  for (; !path.empty(); path.pop_back()) ASSERT_EQ(0, chdir("..") + rmdir(path.back().c_str()));
+  ASSERT_EQ(0, chdir(home));
+}
+
+// The root's own name is "/", which must not be doubled.
+TEST(CommandPosix, AtTheRoot) {
+  EXPECT_EQ(
+      "vemblo: cannot rename 'none' to '/none" + today_stamp() + "': No such file or directory\n",
+      run_in("/", {"none"}).err);
+}
+
+// The usage screen as the program writes it; no other test spells it out.
+const std::string USAGE_SCREEN =
+    "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"
+    "Created 11.02.00 \n\nVemblo [file name] [text] \n"
+    "        file name - name of the file, being renamed \n"
+    "        text      - editional text in file name \n\nVemblo  /?        - help \n\n"
+    "press Enter ...";
+
+// Whether done holds within 5 s.
+bool eventually(const std::function<bool()>& done) {
+  for (int tries = 0; tries < 500; ++tries) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
 
 // vemblo "/?" on a terminal of its own, standard output on it too or on a pipe that no one
 // reads, and standard input a file, which the wait must not read. ignored is a signal ignored
@@ -27,10 +78,8 @@ struct TerminalRun {
   explicit TerminalRun(const char* locale = "C.UTF-8", bool closed_output = false,
                        int ignored = 0) {
     int ends[2];
-    char self[PATH_MAX] = {};
     EXPECT_EQ(0, openpty(&master, &slave, nullptr, nullptr, nullptr) + pipe(ends));
     tcgetattr(slave, &before);
-    EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
     if ((pid = fork()) == 0) {
       setsid();
       ioctl(slave, TIOCSCTTY, 0);
@@ -42,39 +91,30 @@ struct TerminalRun {
       if (ignored != 0) (void)signal(ignored, SIG_IGN);
       struct rlimit no_core = {0, 0};
       setrlimit(RLIMIT_CORE, &no_core);
-      std::string program = self;
-      program.replace(program.rfind('/'), std::string::npos, "/vemblo");
-      execl(program.c_str(), "vemblo", "/?", static_cast<char*>(nullptr));
+      execl(VEMBLO_PROGRAM, "vemblo", "/?", static_cast<char*>(nullptr));
       _exit(127);
     }
-    close(ends[0]);
-    close(ends[1]);
+    close(ends[0]), close(ends[1]);
   }
   ~TerminalRun() {
     if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
-    close(master);
-    close(slave);
+    close(master), close(slave);
   }
   struct termios mode() const {
     struct termios now;
     return tcgetattr(slave, &now), now;
   }
-  // True once the wait has begun, and the whole screen and the prompt stand on the terminal
-  // when asked for, with the line ends that the program wrote.
+  // True once the wait has begun and, when asked for, the screen and the prompt stand whole on
+  // the terminal.
   bool waiting(bool prompt = true) {
-    char buffer[4096];
-    struct pollfd ready = {master, POLLIN, 0};
-    for (int tries = 0; tries < 500; ++tries) {
-      for (ssize_t got;
-           poll(&ready, 1, 0) > 0 && (got = read(master, buffer, sizeof buffer)) > 0;) {
-        for (ssize_t at = 0; at < got; ++at) {
-          if (buffer[at] != '\r') shown += buffer[at];
-        }
-      }
-      if (!(mode().c_lflag & ICANON) && (!prompt || shown == USAGE_SCREEN)) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return eventually([&] {
+      char buffer[4096];
+      struct pollfd ready = {master, POLLIN, 0};
+      for (ssize_t got; poll(&ready, 1, 0) > 0 && (got = read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<size_t>(got));
+      shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+      return !(mode().c_lflag & ICANON) && (!prompt || shown == USAGE_SCREEN);
+    });
   }
   // Types keys, or sends a signal, and gives the process time to answer.
   void type(const std::string& keys, int signal_number = 0) {
@@ -83,14 +123,10 @@ struct TerminalRun {
                      : write(master, keys.data(), keys.size()) - ssize_t(keys.size()));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  bool running() { return waitpid(pid, &status, WNOHANG) == 0; }
-  // The wait status once the process has ended, or -1 when it is still running after 5 s.
+  // The wait status once the process has ended, or -1 while it still runs after 5 s.
   int finish() {
-    for (int tries = 0; tries < 500 && pid > 0; ++tries) {
-      if (waitpid(pid, &status, WNOHANG) == pid) pid = -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return pid > 0 ? -1 : status;
+    if (!eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; })) return -1;
+    return pid = -1, status;
   }
   // Ends with status 0, its mode given back and no byte left over for the shell.
   void expect_clean_end() {
@@ -125,7 +161,7 @@ TEST(Terminal, KeysEndTheWait) {
     ASSERT_TRUE(run.waiting());
     EXPECT_EQ(0u, run.mode().c_iflag & (ICRNL | IXON)) << "Enter gives 13, Ctrl+S a key";
     run.type(c.ignored);
-    EXPECT_TRUE(run.running());
+    EXPECT_EQ(0, waitpid(run.pid, &run.status, WNOHANG)) << "ended by what it should ignore";
     run.type(c.key);
     run.expect_clean_end();
   }
@@ -144,10 +180,7 @@ TEST(Terminal, Signals) {
   TerminalRun stopped, nohup("C.UTF-8", false, SIGHUP), closed("C.UTF-8", true);
   ASSERT_TRUE(stopped.waiting() && nohup.waiting() && closed.waiting(false));
   stopped.type("", SIGTSTP);
-  for (int tries = 0; tries < 200 && stopped.mode().c_lflag != stopped.before.c_lflag; ++tries) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(stopped.mode().c_lflag == stopped.before.c_lflag);
+  EXPECT_TRUE(eventually([&] { return stopped.mode().c_lflag == stopped.before.c_lflag; }));
   stopped.type("", SIGCONT);
   ASSERT_TRUE(stopped.waiting(false));
   nohup.type("", SIGHUP);
