@@ -66,7 +66,8 @@ std::vector<std::string> contents(const std::string& path, const std::string& pr
   std::vector<std::string> all, names = entry_names(path);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
-    const std::string full = path + SEPARATOR + name, entry = prefix + name;
+    std::string full = path, entry = prefix + name;
+    full += SEPARATOR + name;
     std::string suffix = entry_suffix(full), text = suffix.empty() ? read_file(full) : entry;
     all.push_back(entry + suffix + (text == entry ? "" : "=" + text));
     if (suffix != "/") continue;
