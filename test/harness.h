@@ -46,6 +46,7 @@ struct FolderCase {
 // A run that fails with status 2 and changes nothing; dated is "" where no dated name is given.
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
                    const std::string& dated, const std::string& reason);
+// Runs the case and checks its status, its diagnostic and the entries it leaves.
 void check_folder_case(const FolderCase& c);
 
 // The rest differs by platform.
