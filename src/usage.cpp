@@ -31,17 +31,13 @@ constexpr const char* USAGE_PIECES[] = {
 
 bool is_help_request(const char* file_arg) { return strcmp(file_arg, "/?") == 0; }
 
-void write_usage() {
+void show_usage() {
   // A screen that cannot be written is no reason not to wait: failures are ignored, a closed
   // pipe included.
   ignore_broken_pipes();
   for (const char* piece : USAGE_PIECES) (void)fputs(piece, stdout);
   // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
   (void)fflush(stdout);
-}
-
-void show_usage() {
-  write_usage();
   wait_for_key();
   exit(STATUS_DONE);
 }
