@@ -69,6 +69,20 @@ void load_locale() {
   }
 }
 
+// Linux renames without replacing, or swaps two entries, in one step. Elsewhere, and on file
+// systems that cannot (EINVAL), ENOTSUP.
+int rename_in_one_step(const char* from, const char* to, bool swap) {
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, swap ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) {
+    return 0;
+  }
+  return errno == EINVAL || errno == ENOSYS ? ENOTSUP : errno;
+#else
+  (void)from, (void)to, (void)swap;
+  return ENOTSUP;
+#endif
+}
+
 }  // namespace
 
 const LeadBytes& name_lead_bytes() {
@@ -120,27 +134,17 @@ int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
 
 int rename_replacing(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
 
-// Linux renames without replacing, and swaps two entries, in one step. Elsewhere, and on file
-// systems that cannot (EINVAL), a check before the rename has to do, and nothing is swapped.
+// A check before the rename has to do where renaming without replacing is not supported.
 int rename_keeping(const char* from, const char* to) {
-#ifdef RENAME_NOREPLACE
-  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-#endif
+  int error = rename_in_one_step(from, to, /*swap=*/false);
+  if (error != ENOTSUP) return error;
   struct stat status;
   if (lstat(to, &status) == 0) return EEXIST;
   return rename_replacing(from, to);
 }
 
 int exchange_entries(const char* a, const char* b) {
-#ifdef RENAME_EXCHANGE
-  if (renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-#else
-  (void)a;
-  (void)b;
-#endif
-  return ENOTSUP;
+  return rename_in_one_step(a, b, /*swap=*/true);
 }
 
 bool is_same_file(const char* a, const char* b) {
