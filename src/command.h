@@ -10,8 +10,4 @@ constexpr int STATUS_NOT_RENAMED = 2;  // a failure, reported on standard error
 // Runs the command for the argument vector: entry 1 is the file, entry 2 the optional text.
 int run_command(int argc, char** argv);
 
-// Renames file_arg to dated_name, replacing a file that stands there but never a directory.
-// Returns 0 or the system's error code.
-int replace_and_rename(const char* file_arg, const char* dated_name);
-
 #endif  // VEMBLO_COMMAND_H
