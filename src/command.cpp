@@ -33,13 +33,18 @@ void put_text(LineWriter* line, const char* text) {
   for (; *text != '\0'; ++text) put_byte(line, *text);
 }
 
-// A name goes out quoted, with control bytes shown as "?" so that no name can break the line
-// or send commands to the terminal.
+// A name goes out quoted, with control characters shown as "?" so that no name can break the
+// line or send commands to the terminal: bytes below 0x20 and 0x7F, and U+0080 to U+009F as
+// UTF-8 writes them, 0xC2 and a byte from 0x80 to 0x9F, unless 0xC2 starts a two-byte character
+// in the character set of names.
 void put_name(LineWriter* line, const char* name) {
   put_byte(line, '\'');
   for (; *name != '\0'; ++name) {
     unsigned char byte = static_cast<unsigned char>(*name);
-    put_byte(line, byte < 0x20 || byte == 0x7F ? '?' : *name);
+    unsigned char next = static_cast<unsigned char>(name[1]);
+    bool c1 = byte == 0xC2 && next >= 0x80 && next <= 0x9F && !name_lead_bytes().lead[byte];
+    if (c1) ++name;
+    put_byte(line, byte < 0x20 || byte == 0x7F || c1 ? '?' : *name);
   }
   put_byte(line, '\'');
 }

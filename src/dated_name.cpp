@@ -10,8 +10,11 @@ bool is_lead(const LeadBytes& lead_bytes, char byte) {
   return lead_bytes.lead[static_cast<unsigned char>(byte)];
 }
 
-// In every double-byte character set, the byte after a lead byte is 0x40 or above: never a
-// separator, a dot or the end. A lead byte before any other byte is a byte of its own.
+// The byte after a lead byte belongs to its character when it is 0x40 or above, as it is in the
+// two-byte characters of every double-byte set. GB18030's four-byte characters and some of
+// JOHAB's have a second byte below 0x40, but only a digit or one of ":;<=>?", which a split never
+// looks for, so that reading it on its own splits alike. A lead byte before any other byte is a
+// byte of its own.
 bool is_trail(char byte) { return static_cast<unsigned char>(byte) >= 0x40; }
 
 bool is_ascii(const char* text) {

@@ -24,7 +24,8 @@ TEST(Command, Folders) {
       {{"a.txt", "a{S}.txt=>a.txt"}, {"a.txt"}, 0, {"a{S}.txt=a.txt"}},
       {{"a.txt", "a{S}/"}, {"a.txt", "/../a"}, 0},
       {{"a.txt"}, {}, 1},
-      {{"a.txt"}, {"x\ny"}, 2, {}, "vemblo: cannot rename 'x?y' to '{F}/x?y{S}': " + MISSING + "\n"},
+      // Control characters, C1 ones in UTF-8 too, are masked in the message.
+      {{"a.txt"}, {"x\ny\xc2\x9b"}, 2, {}, "vemblo: cannot rename 'x?y?' to '{F}/x?y?{S}': " + MISSING + "\n"},
       refused({"a{S}.txt"}, {"a.txt"}, "{F}/a{S}.txt", MISSING),
       refused({}, {"\xc3\xa9"}, "{F}/\xc3\xa9{S}", MISSING),
       refused({"a.txt"}, {""}, "{F}{S}", MISSING),
@@ -52,7 +53,7 @@ TEST(Command, Folders) {
 void check_cases_with(std::string setting, const std::vector<FolderCase>& cases) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const auto run_all = [&] {
-    putenv(&setting[0]), tzset();
+    if (!setting.empty()) putenv(&setting[0]), tzset();
     for (const FolderCase& c : cases) check_folder_case(c);
     exit(testing::Test::HasFailure() ? 1 : 0);
   };
@@ -76,12 +77,8 @@ TEST(CommandDeathTest, StampsTheLocalDate) {
 #define SO "\x83\x5C"
 
 // A wrong split would stamp these names in the wrong place, or in another folder.
-TEST(CommandDeathTest, ShiftJisNames) {
-  if (!shift_jis_available()) {
-    if (getenv("VEMBLO_TEST_REQUIRE_DBCS") != nullptr) FAIL() << "no Shift_JIS setting here";
-    GTEST_SKIP() << "no Shift_JIS locale or code page here";
-  }
-  std::vector<FolderCase> cases = {
+TEST(CommandDeathTest, DoubleByteNames) {
+  const std::vector<FolderCase> shift_jis = {
       {{"x." HYO}, {"x." HYO}, 0, {"x{S}." HYO "=x." HYO}},
       {{SO}, {SO}, 0, {SO "{S}=" SO}},
       {{"x.\xEA\x5C"}, {"x.\xEA\x5C"}, 0, {"x{S}.\xEA\x5C=x.\xEA\x5C"}},
@@ -90,8 +87,26 @@ TEST(CommandDeathTest, ShiftJisNames) {
       {{"x.txt\x83", "x{S}.txt"}, {"x.txt\x83"}, 0, {"x{S}.txt", "x{S}.txt\x83=x.txt\x83"}},
       {{"a.\x83/", "a.\x83/f"}, {"a.\x83/f"}, 0, {"a.\x83/", "a.\x83/f{S}=a.\x83/f"}},
   };
-  if (!ON_POSIX) cases.resize(3);
-  check_cases_with("LC_ALL=ja_JP.SJIS", cases);
+  const std::vector<FolderCase> johab = {
+      {{"x.\x88\x5C"}, {"x.\x88\x5C"}, 0, {"x{S}.\x88\x5C=x.\x88\x5C"}}};
+  const struct {
+    const char* locale;
+    std::vector<FolderCase> cases;
+  } settings[] = {
+      {"ja_JP.SJIS", shift_jis}, {"ja_JP.SHIFT_JISX0213", shift_jis}, {"ko_KR.JOHAB", johab}};
+  for (const auto& setting : settings) {
+    if (!double_byte_available(setting.locale)) {
+      if (getenv("VEMBLO_TEST_REQUIRE_ALL") != nullptr) ADD_FAILURE() << "no " << setting.locale;
+      continue;
+    }
+    if (ON_POSIX) {
+      check_cases_with("LC_ALL=" + std::string(setting.locale), setting.cases);
+      continue;
+    }
+    // The code page is the system's own, 932 here, and takes whole characters only.
+    check_cases_with("", {shift_jis.begin(), shift_jis.begin() + 3});
+    break;
+  }
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ void make_entry(const std::string& path, const std::string& target = "", bool ha
 std::vector<std::string> entry_names(const std::string& path);  // "." and ".." left out
 // "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
 std::string entry_suffix(const std::string& path);
-// Whether names reach the program as Shift_JIS (given LC_ALL=ja_JP.SJIS on POSIX systems).
-bool shift_jis_available();
+// Whether names reach the program in the locale's double-byte character set; on Windows, whether
+// the code page is 932, Shift_JIS.
+bool double_byte_available(const char* locale);
 
 #endif  // VEMBLO_TEST_HARNESS_H

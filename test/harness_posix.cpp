@@ -46,8 +46,8 @@ std::string entry_suffix(const std::string& path) {
   return length < 0 ? "" : "->" + std::string(target, static_cast<size_t>(length));
 }
 
-bool shift_jis_available() {
-  locale_t available = newlocale(LC_CTYPE_MASK, "ja_JP.SJIS", nullptr);
+bool double_byte_available(const char* locale) {
+  locale_t available = newlocale(LC_CTYPE_MASK, locale, nullptr);
   if (available != nullptr) freelocale(available);
   return available != nullptr;
 }

@@ -44,4 +44,4 @@ std::string entry_suffix(const std::string& path) {
 }
 
 // The code page comes from the system's locale; it cannot be chosen for one process.
-bool shift_jis_available() { return GetACP() == 932; }
+bool double_byte_available(const char*) { return GetACP() == 932; }

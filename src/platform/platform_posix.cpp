@@ -23,37 +23,32 @@ namespace {
 bool locale_loaded = false;
 LeadBytes lead_bytes;
 
-// The double-byte character sets that Windows knows as code pages 932, 936, 949 and 950, by the
-// names the C library gives them, with the first and last lead byte of each. UTF-8 and the
-// single-byte sets have no lead bytes: no byte of a UTF-8 character can be "/", "\" or ".".
+// The double-byte character sets that Windows knows as code pages 932, 936, 949, 950 and 1361,
+// and Shift_JIS X0213, by the names the C library gives them, with the first and last lead byte of
+// each range. UTF-8 and the single-byte sets have no lead bytes: no byte of a UTF-8 character can
+// be "/", "\\" or ".".
 struct DoubleByteSet {
   const char* name;
-  unsigned char first;
-  unsigned char last;
-  unsigned char second_first;  // a second range, or 0 when there is none
-  unsigned char second_last;
+  unsigned char ranges[3][2];  // unused ranges are {0, 0}
 };
 
 constexpr DoubleByteSet DOUBLE_BYTE_SETS[] = {
-    {"SHIFT_JIS", 0x81, 0x9F, 0xE0, 0xFC},
-    {"SJIS", 0x81, 0x9F, 0xE0, 0xFC},
-    {"CP932", 0x81, 0x9F, 0xE0, 0xFC},
-    {"WINDOWS-31J", 0x81, 0x9F, 0xE0, 0xFC},
-    {"GBK", 0x81, 0xFE, 0, 0},
-    {"CP936", 0x81, 0xFE, 0, 0},
-    {"GB18030", 0x81, 0xFE, 0, 0},
-    {"EUC-KR", 0x81, 0xFE, 0, 0},
-    {"UHC", 0x81, 0xFE, 0, 0},
-    {"CP949", 0x81, 0xFE, 0, 0},
-    {"BIG5", 0x81, 0xFE, 0, 0},
-    {"BIG5-HKSCS", 0x81, 0xFE, 0, 0},
-    {"CP950", 0x81, 0xFE, 0, 0},
+    {"SHIFT_JIS", {{0x81, 0x9F}, {0xE0, 0xFC}}},
+    {"SJIS", {{0x81, 0x9F}, {0xE0, 0xFC}}},
+    {"CP932", {{0x81, 0x9F}, {0xE0, 0xFC}}},
+    {"WINDOWS-31J", {{0x81, 0x9F}, {0xE0, 0xFC}}},
+    {"SHIFT_JISX0213", {{0x81, 0x9F}, {0xE0, 0xFC}}},
+    {"GBK", {{0x81, 0xFE}}},
+    {"CP936", {{0x81, 0xFE}}},
+    {"GB18030", {{0x81, 0xFE}}},
+    {"EUC-KR", {{0x81, 0xFE}}},
+    {"UHC", {{0x81, 0xFE}}},
+    {"CP949", {{0x81, 0xFE}}},
+    {"JOHAB", {{0x84, 0xD3}, {0xD8, 0xDE}, {0xE0, 0xF9}}},
+    {"BIG5", {{0x81, 0xFE}}},
+    {"BIG5-HKSCS", {{0x81, 0xFE}}},
+    {"CP950", {{0x81, 0xFE}}},
 };
-
-void mark_range(unsigned char first, unsigned char last) {
-  if (first == 0) return;
-  for (unsigned byte = first; byte <= last; ++byte) lead_bytes.lead[byte] = true;
-}
 
 // Loading the locale costs as much as the rest of a run, so it waits until a name needs it.
 void load_locale() {
@@ -64,8 +59,11 @@ void load_locale() {
   const char* codeset = nl_langinfo(CODESET);
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
-    mark_range(set.first, set.last);
-    mark_range(set.second_first, set.second_last);
+    for (const auto& range : set.ranges) {
+      for (unsigned byte = range[0]; byte != 0 && byte <= range[1]; ++byte) {
+        lead_bytes.lead[byte] = true;
+      }
+    }
   }
 }
 
