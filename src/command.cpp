@@ -70,12 +70,14 @@ void report_failure(const char* file_arg, const char* dated_name, int error) {
 
 int run_command(int argc, char** argv) {
   if (argc < 2) return STATUS_NO_ARGUMENT;
+  // The help needs entry 1 alone, and shows whatever the text; a rename uses the text too.
+  int error = prepare_run(argc > 2 ? 2 : 1);
   if (is_help_request(argv[1])) show_usage();
   const char* file_arg = argv[1];
   const char* text = argc > 2 ? argv[2] : "";
 
   char dated_name[MAX_FULL_PATH];
-  int error = compose_dated_name(file_arg, text, dated_name, sizeof dated_name);
+  if (error == 0) error = compose_dated_name(file_arg, text, dated_name, sizeof dated_name);
   if (error != 0) {
     report_failure(file_arg, nullptr, error);
     return STATUS_NOT_RENAMED;

@@ -32,9 +32,7 @@ constexpr const char* USAGE_PIECES[] = {
 bool is_help_request(const char* file_arg) { return strcmp(file_arg, "/?") == 0; }
 
 void show_usage() {
-  // A screen that cannot be written is no reason not to wait: failures are ignored, a closed
-  // pipe included.
-  ignore_broken_pipes();
+  // A screen that cannot be written is no reason not to wait: failures are ignored.
   for (const char* piece : USAGE_PIECES) (void)fputs(piece, stdout);
   // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
   (void)fflush(stdout);

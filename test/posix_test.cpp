@@ -54,6 +54,38 @@ TEST(CommandPosix, AtTheRoot) {
       run_in("/", {"none"}).err);
 }
 
+// Starts the words as a command in folder, standard error going nowhere, or into a pipe that no
+// one reads when closed_error; returns the process id.
+pid_t start_in(const std::string& folder, std::vector<std::string> words,
+               bool closed_error = false) {
+  int ends[2];
+  EXPECT_EQ(0, pipe(ends));
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(ends[0]);
+    dup2(closed_error ? ends[1] : open("/dev/null", O_WRONLY), 2);
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    if (chdir(folder.c_str()) == 0) execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(ends[0]), close(ends[1]);
+  return pid;
+}
+
+int exit_status(pid_t pid) {
+  int status = -1;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// A closed standard error, as in "vemblo missing 2>&1 | true", ends the run with its status.
+TEST(CommandPosix, ClosedStandardError) {
+  ScopedFolder folder;
+  EXPECT_EQ(2, exit_status(start_in(folder.path, {VEMBLO_PROGRAM, "missing"}, true)));
+}
+
 // The usage screen as the program writes it; no other test spells it out.
 const std::string USAGE_SCREEN =
     "\nVemblo, version 1.1 (Build 1) \nStamps a file's name with the day's date. \n"

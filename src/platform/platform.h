@@ -37,6 +37,11 @@ struct LocalDate {
 
 enum class EntryKind { none, file, directory };
 
+// Readies the process for a run that uses the first count arguments of its command line, and
+// tells whether those reached it exactly as they were typed. A write to a closed pipe then fails
+// with an error instead of ending the process.
+int prepare_run(int count);
+
 // The lead bytes of the character set of names: the user's locale on POSIX systems, the ANSI
 // code page on Windows. Set up on first use.
 const LeadBytes& name_lead_bytes();
@@ -72,9 +77,6 @@ constexpr std::size_t DIAGNOSTIC_ROOM = 2 * MAX_FULL_PATH + REASON_ROOM + 64;
 
 // Writes one line of a diagnostic to standard error in a single write.
 void write_diagnostic(const char* line, std::size_t size);
-
-// Lets a write to a closed pipe fail with an error instead of ending the process.
-void ignore_broken_pipes();
 
 // The system's own one-line description of an error code.
 void describe_error(int code, char* out, std::size_t room);

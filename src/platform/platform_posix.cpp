@@ -83,6 +83,12 @@ int rename_in_one_step(const char* from, const char* to, bool swap) {
 
 }  // namespace
 
+int prepare_run(int) {
+  // The arguments are the bytes that were typed; only the pipes need care.
+  (void)signal(SIGPIPE, SIG_IGN);
+  return 0;
+}
+
 const LeadBytes& name_lead_bytes() {
   load_locale();
   return lead_bytes;
@@ -161,8 +167,6 @@ void write_diagnostic(const char* line, std::size_t size) {
     size -= static_cast<std::size_t>(written);
   }
 }
-
-void ignore_broken_pipes() { (void)signal(SIGPIPE, SIG_IGN); }
 
 void describe_error(int code, char* out, std::size_t room) {
   (void)snprintf(out, room, "%s", strerror(code));  // a long message is cut to the room

@@ -9,9 +9,50 @@ const int SYS_NAME_TOO_LONG = ERROR_FILENAME_EXCED_RANGE;
 const int SYS_ENTRY_EXISTS = ERROR_ALREADY_EXISTS;
 const int SYS_NOT_SUPPORTED = ERROR_NOT_SUPPORTED;
 
+// msvcrt's own split of the command line into wide arguments, the one its ANSI arguments come
+// from; no header declares it.
+struct StartupInfo {
+  int new_mode;
+};
+extern "C" int __wgetmainargs(int* count, wchar_t*** arguments, wchar_t*** environment,
+                              int expand_wildcards, StartupInfo* info);
+
 namespace {
 
 LeadBytes lead_bytes;
+
+// A service that older Windows lacks, looked up by name so that the program still starts there;
+// null where there is none.
+template <typename Function>
+Function find_service(const char* name) {
+  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+// Without the UTF-8 code page the command line reaches the program in the ANSI code page, where a
+// character the code page lacks becomes a look-alike ("ę" becomes "e") that may name another
+// file. Each argument used must convert from its wide form exactly.
+int check_arguments(int count) {
+  int wide_count = 0;
+  wchar_t** wide = nullptr;
+  wchar_t** environment = nullptr;
+  StartupInfo info{0};
+  if (__wgetmainargs(&wide_count, &wide, &environment, 0, &info) != 0 || wide == nullptr) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+  UINT code_page = GetACP();
+  for (int index = 1; index <= count && index < wide_count; ++index) {
+    BOOL lost = FALSE;
+    // UTF-8 holds every character; only a lone surrogate has no form in it.
+    int size = code_page == CP_UTF8
+                   ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide[index], -1, nullptr, 0,
+                                         nullptr, nullptr)
+                   : WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, wide[index], -1, nullptr,
+                                         0, nullptr, &lost);
+    if (size == 0 || lost) return ERROR_NO_UNICODE_TRANSLATION;
+  }
+  return 0;
+}
 
 // The services report a room too small by the length they need, which is at least the room.
 int checked_length(DWORD length, std::size_t room) {
@@ -20,6 +61,16 @@ int checked_length(DWORD length, std::size_t room) {
 }
 
 }  // namespace
+
+int prepare_run(int count) {
+  // A 32-bit program on 64-bit Windows has its names under System32 sent to SysWOW64, where it
+  // would rename a file the user did not name.
+  using DisableRedirection = BOOL(WINAPI*)(PVOID*);
+  static const auto disable = find_service<DisableRedirection>("Wow64DisableWow64FsRedirection");
+  PVOID previous;
+  if (disable != nullptr) (void)disable(&previous);
+  return check_arguments(count);
+}
 
 const LeadBytes& name_lead_bytes() {
   static bool loaded = false;
@@ -114,9 +165,6 @@ void write_diagnostic(const char* line, std::size_t size) {
     (void)WriteFile(error, line, static_cast<DWORD>(size), &written, nullptr);
   }
 }
-
-// A write to a closed pipe fails with an error here; it never ends the process.
-void ignore_broken_pipes() {}
 
 // The system's message, without the line end and the full stop it carries. Its length is taken
 // from the text: the count the service returns need not be in bytes for a double-byte code page.
