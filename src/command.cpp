@@ -52,7 +52,11 @@ void put_name(LineWriter* line, const char* name) {
 // dated_name is null when the dated name could not be composed.
 void report_failure(const char* file_arg, const char* dated_name, int error) {
   char reason[REASON_ROOM];
-  describe_error(error, reason, sizeof reason);
+  if (error == LINKS_TO_DATED_NAME) {
+    (void)snprintf(reason, sizeof reason, "it is a symbolic link to the new name");
+  } else {
+    describe_error(error, reason, sizeof reason);
+  }
   LineWriter line{};
   put_text(&line, "vemblo: cannot rename ");
   put_name(&line, file_arg);

@@ -31,6 +31,13 @@ bool append(char* out, std::size_t room, std::size_t* used, const char* bytes, s
   return true;
 }
 
+// Every lead byte lies above ASCII, so a path without such bytes splits alike in every character
+// set, and the character set need not be looked up at all.
+const LeadBytes& lead_bytes_for(const char* path) {
+  static const LeadBytes NO_LEAD_BYTES{};
+  return is_ascii(path) ? NO_LEAD_BYTES : name_lead_bytes();
+}
+
 }  // namespace
 
 PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes) {
@@ -61,6 +68,11 @@ PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes) {
   parts.fname = {final_start, static_cast<std::size_t>(ext_start - final_start)};
   parts.ext = {ext_start, static_cast<std::size_t>(end - ext_start)};
   return parts;
+}
+
+std::size_t directory_length(const char* path) {
+  PathParts parts = split_full_path(path, lead_bytes_for(path));
+  return parts.drive.size + parts.dir.size;
 }
 
 void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]) {
@@ -99,12 +111,7 @@ int compose_dated_name(const char* file_arg, const char* text, char* out, std::s
   int error = file_arg[0] == '\0' ? get_current_directory(full_path, sizeof full_path)
                                   : get_full_path(file_arg, full_path, sizeof full_path);
   if (error != 0) return error;
-
-  // Every lead byte lies above ASCII, so a path without such bytes splits alike in every
-  // character set, and the character set need not be looked up at all.
-  static const LeadBytes NO_LEAD_BYTES{};
-  const LeadBytes& lead_bytes = is_ascii(full_path) ? NO_LEAD_BYTES : name_lead_bytes();
-  PathParts parts = split_full_path(full_path, lead_bytes);
+  PathParts parts = split_full_path(full_path, lead_bytes_for(full_path));
 
   char stamp[DATE_STAMP_SIZE];
   error = make_date_stamp(stamp);

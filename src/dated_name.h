@@ -27,6 +27,9 @@ struct PathParts {
 // Splits full_path, reading two-byte characters whole.
 PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes);
 
+// The length of the drive and the directory that begin path, in the character set of names.
+std::size_t directory_length(const char* path);
+
 void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]);
 
 // The date stamp of today's local date.

@@ -1,23 +1,32 @@
 // Replacing and renaming: how the file argument comes to stand under its dated name, replacing
-// a file there but never a directory, with nothing lost at any step.
+// a file there but never a directory, with nothing lost at any step, on file systems that can
+// rename without replacing and on those that cannot.
 #include "replace.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "dated_name.h"
+#include "platform/platform.h"
 
 namespace {
 
-// How many names move_aside tries before it gives up.
-constexpr int ASIDE_ATTEMPTS = 100;
+bool same_file(const Entry& a, const Entry& b) {
+  return a.kind != EntryKind::none && b.kind != EntryKind::none && a.volume == b.volume &&
+         memcmp(a.id, b.id, sizeof a.id) == 0;
+}
 
-// Moves the entry under name to a new name in its own directory, written to aside.
+// The aside names carry the process id, so no two runs take the same one. A run that crashed
+// may have left one behind for a later process of the same number; a few more get past it.
+constexpr int ASIDE_ATTEMPTS = 10;
+
+// Moves the entry under name to a name of this run's own in the same directory, written to aside.
 int move_aside(const char* name, char aside[MAX_FULL_PATH]) {
-  PathParts parts = split_full_path(name, name_lead_bytes());
-  int directory_size = static_cast<int>(parts.drive.size + parts.dir.size);
+  int directory_size = static_cast<int>(directory_length(name));
+  unsigned long run = get_process_id();
   for (int attempt = 0; attempt < ASIDE_ATTEMPTS; ++attempt) {
-    int size =
-        snprintf(aside, MAX_FULL_PATH, "%.*s.vemblo-aside-%d", directory_size, name, attempt);
+    int size = snprintf(aside, MAX_FULL_PATH, "%.*s.vemblo-aside-%lu-%d", directory_size, name, run,
+                        attempt);
     if (size < 0 || static_cast<std::size_t>(size) >= MAX_FULL_PATH) return SYS_NAME_TOO_LONG;
     int error = rename_keeping(name, aside);
     if (error != SYS_ENTRY_EXISTS) return error;
@@ -52,33 +61,62 @@ int replace_file_by_directory(const char* directory, const char* dated_name) {
   return error;
 }
 
-// A rename between two names of one file changes nothing on POSIX systems, so the argument's
-// name is removed instead. It is moved aside first and removed only while the dated name still
-// names the file: were both names one entry, reached two ways, the entry goes back.
-int remove_second_name(const char* file_arg, const char* dated_name) {
+// A rename between two names of one file changes nothing, so the argument's name is removed
+// instead. It is moved aside first and removed only while the dated name still names the file:
+// were both names one entry, reached two ways, the entry goes back.
+int remove_second_name(const char* file_arg, const char* dated_name, const Entry& file) {
   char aside[MAX_FULL_PATH];
   int error = move_aside(file_arg, aside);
   if (error != 0) return error;
-  if (!is_same_file(aside, dated_name)) return rename_keeping(aside, file_arg);
-  error = remove_file(aside);
+  Entry target;
+  error = look_at_entry(dated_name, /*follow=*/false, &target);
+  if (error == 0 && !same_file(target, file)) error = SYS_ENTRY_EXISTS;
+  if (error == 0) error = remove_file(aside);
   if (error != 0) (void)rename_keeping(aside, file_arg);
   return error;
+}
+
+// A rename may be reported done that changed nothing: between two names of one file where the
+// file system counts no second names, or between two spellings of one name. The argument's name
+// must be gone, or stand for another file by now. A look that fails cannot gainsay the system.
+int confirm_renamed(const char* file_arg, const Entry& source) {
+  Entry now;
+  if (look_at_entry(file_arg, /*follow=*/false, &now) != 0) return 0;
+  return same_file(now, source) ? SYS_ENTRY_EXISTS : 0;
+}
+
+int move_entry(const char* file_arg, const char* dated_name, const Entry& source,
+               const Entry& target) {
+  if (source.kind == EntryKind::directory) {
+    // A directory that appears after the look must not be replaced either.
+    return target.kind == EntryKind::none ? rename_keeping(file_arg, dated_name)
+                                          : replace_file_by_directory(file_arg, dated_name);
+  }
+  // The same number can stand for two files (a file bound over another's name shows its own);
+  // only a file with a second name has one to lose.
+  if (same_file(source, target) && source.links >= 2) {
+    return remove_second_name(file_arg, dated_name, source);
+  }
+  return rename_replacing(file_arg, dated_name);
 }
 
 }  // namespace
 
 int replace_and_rename(const char* file_arg, const char* dated_name) {
-  EntryKind target = get_entry_kind(dated_name);
+  Entry target;
+  Entry source;
+  int error = look_at_entry(dated_name, /*follow=*/false, &target);
+  if (error == 0) error = look_at_entry(file_arg, /*follow=*/false, &source);
+  if (error != 0) return error;
   // POSIX would let a directory replace an empty one; a directory stands on every system.
-  if (target == EntryKind::directory) return SYS_ENTRY_EXISTS;
-  if (get_entry_kind(file_arg) == EntryKind::directory) {
-    // A directory that appears after the check must not be replaced either.
-    return target == EntryKind::file ? replace_file_by_directory(file_arg, dated_name)
-                                     : rename_keeping(file_arg, dated_name);
+  if (target.kind == EntryKind::directory) return SYS_ENTRY_EXISTS;
+  if (source.kind == EntryKind::link && target.kind != EntryKind::none) {
+    // Put in the place of what it leads to, the link would lead to itself, and the file be lost.
+    Entry followed;
+    error = look_at_entry(file_arg, /*follow=*/true, &followed);
+    if (error != 0) return error;
+    if (same_file(followed, target)) return LINKS_TO_DATED_NAME;
   }
-  if (target == EntryKind::file && is_same_file(file_arg, dated_name)) {
-    return remove_second_name(file_arg, dated_name);
-  }
-  return rename_replacing(file_arg, dated_name);
+  error = move_entry(file_arg, dated_name, source, target);
+  return error != 0 ? error : confirm_renamed(file_arg, source);
 }
-

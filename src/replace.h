@@ -1,9 +1,19 @@
 // Replacing and renaming: the policy that puts the file argument under its dated name.
+//
+// A file under the dated name is replaced in one step, so that there is never a moment when
+// neither file exists; a directory there is never replaced, not even one that appears after the
+// look. A directory takes a file's place only once it stands there. When the dated name is a
+// second name of the file, the argument's name is removed. Whatever fails, nothing is changed;
+// only a crash between two steps can leave a file under a name of the form
+// ".vemblo-aside-PID-N" in its own directory.
 #ifndef VEMBLO_REPLACE_H
 #define VEMBLO_REPLACE_H
 
-// Renames file_arg to dated_name, replacing a file that stands there but never a directory.
-// Returns 0 or the system's error code.
+// Not a system's error code: the argument is a symbolic link to the entry under the dated name,
+// which the rename would replace by a link to itself.
+constexpr int LINKS_TO_DATED_NAME = -1;
+
+// Renames file_arg to dated_name. Returns 0, LINKS_TO_DATED_NAME or the system's error code.
 int replace_and_rename(const char* file_arg, const char* dated_name);
 
 #endif  // VEMBLO_REPLACE_H

@@ -22,7 +22,7 @@ TEST(Command, Folders) {
       {{"d/", "d/in", "d{S}"}, {"d"}, 0, {"d{S}/", "d{S}/in=d/in"}},
       // Two names of one file end as the dated name alone; one name reached two ways stays.
       {{"a.txt", "a{S}.txt=>a.txt"}, {"a.txt"}, 0, {"a{S}.txt=a.txt"}},
-      {{"a.txt", "a{S}/"}, {"a.txt", "/../a"}, 0},
+      refused({"a.txt", "b=>a.txt", "a{S}/"}, {"a.txt", "/../a"}, "{F}/a{S}/../a.txt", "File exists"),
       {{"a.txt"}, {}, 1},
       // Control characters, C1 ones in UTF-8 too, are masked in the message.
       {{"a.txt"}, {"x\ny\xc2\x9b"}, 2, {}, "vemblo: cannot rename 'x?y?' to '{F}/x?y?{S}': " + MISSING + "\n"},
@@ -37,8 +37,11 @@ TEST(Command, Folders) {
       refused({"d/", "d/{S}"}, {"d/"}, "{F}/d/{S}", "Invalid argument"),
   };
   const std::vector<FolderCase> posix_cases = {
-      // A link is renamed, never what it points to, and a link to a directory is no directory.
+      // A link is renamed, never what it points to, and a link to a directory is no directory;
+      // a link to the entry under the dated name stays, or that entry would be lost.
       {{"a.txt", "d/", "a{S}.txt->d"}, {"a.txt"}, 0, {"a{S}.txt=a.txt", "d/"}},
+      refused({"a{S}.txt", "a.txt->a{S}.txt"}, {"a.txt"}, "{F}/a{S}.txt",
+              "it is a symbolic link to the new name"),
       // "\" splits the name on every system, but names no directory on POSIX systems.
       {{"a.d\\x"}, {"a.d\\x"}, 0, {"a.d\\x{S}=a.d\\x"}},
       // clang-format on

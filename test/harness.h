@@ -34,8 +34,9 @@ struct RunResult {
 RunResult run_in(const std::string& folder, std::vector<std::string> args);
 
 // A run in a new folder. Names may hold "{S}" for the day's stamp, the error also "{F}" for the
-// folder. after is as contents gives it; empty: as before. error is the diagnostic, "" for
-// none; where the system's reasons are not POSIX's, only its start up to the first name counts.
+// folder. after is as contents gives it; empty: as the folder was before the run. error is the
+// diagnostic, "" for none; where the system's reasons are not POSIX's, only its start up to the
+// first name counts.
 struct FolderCase {
   std::vector<std::string> before, args;
   int status;

@@ -12,10 +12,14 @@
 
 const char SEPARATOR = '/';
 
+// Below TMPDIR when it is set, so that the tests can run again on another file system.
 std::string make_temp_folder() {
-  char name[] = "/tmp/vemblo-test-XXXXXX";
+  const char* base = getenv("TMPDIR");
+  std::string name = std::string(base != nullptr ? base : "/tmp") + "/vemblo-test-XXXXXX";
   char real[PATH_MAX];
-  if (mkdtemp(name) == nullptr || realpath(name, real) == nullptr) throw std::runtime_error(name);
+  if (mkdtemp(&name[0]) == nullptr || realpath(name.c_str(), real) == nullptr) {
+    throw std::runtime_error(name);
+  }
   return real;
 }
 

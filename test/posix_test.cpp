@@ -1,6 +1,7 @@
-// What only POSIX systems can show: the command at the path limit and at the root, and the built
-// vemblo "/?" waiting for a key on a pseudo-terminal of its own, where no byte may be left for the
-// shell and the terminal's mode comes back whatever ends or stops the process.
+// What only POSIX systems can show: the command at the path limit and at the root, the built
+// vemblo where system calls fail, where runs overlap and where a mount hides a file, and vemblo
+// "/?" waiting for a key on a pseudo-terminal of its own, where no byte may be left for the shell
+// and the terminal's mode comes back whatever ends or stops the process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
@@ -9,6 +10,7 @@
 #include <signal.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,7 +18,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "harness.h"
@@ -78,6 +82,133 @@ int exit_status(pid_t pid) {
   int status = -1;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The built vemblo with arg under strace and its options. A sanitized program cannot look for
+// leaks while it is traced.
+std::vector<std::string> traced(std::vector<std::string> options, const std::string& arg) {
+  options.insert(options.begin(), {"strace", "-qq", "-E", "ASAN_OPTIONS=detect_leaks=0"});
+  options.insert(options.end(), {VEMBLO_PROGRAM, arg});
+  return options;
+}
+
+// The routes a run can take, as entries before and after it.
+struct Route {
+  std::vector<std::string> before;
+  std::string arg;
+  std::vector<std::string> after;
+};
+
+std::vector<Route> routes(const std::string& s) {
+  return {
+      {{"a"}, "a", {"a" + s + "=a"}},                                         // to a new name
+      {{"a", "a" + s}, "a", {"a" + s + "=a"}},                                // over a file
+      {{"a", "a" + s + "=>a"}, "a", {"a" + s + "=a"}},                        // a second name
+      {{"d/", "d/in", "d" + s}, "d", {"d" + s + "/", "d" + s + "/in=d/in"}},  // a directory
+      {{"d/", "d/in"}, "d", {"d" + s + "/", "d" + s + "/in=d/in"}},           // over a file too
+  };
+}
+
+// The file-system calls of one run, each as its name and its count among the calls of that name,
+// from the first that asks for the current directory: those before start the program.
+std::vector<std::pair<std::string, int>> file_calls(const Route& route) {
+  ScopedFolder folder, trace;
+  populate(folder, route.before);
+  exit_status(start_in(folder.path,
+                       traced({"-o", trace / "calls", "-e", "trace=%file,getcwd"}, route.arg)));
+  std::vector<std::pair<std::string, int>> calls;
+  std::map<std::string, int> count;
+  std::ifstream lines(trace / "calls");
+  for (std::string line; std::getline(lines, line);) {
+    std::string call = line.substr(0, line.find('('));
+    int nth = ++count[call];
+    if (call == "getcwd" || !calls.empty()) calls.emplace_back(call, nth);
+  }
+  return calls;
+}
+
+// Each file-system call of a run fails in turn, and each rename of a file claims to be done and
+// does nothing, as between two names of one file: the run then changes nothing and ends with
+// status 2, or renames with status 0.
+TEST(CommandPosix, FailingCalls) {
+  ASSERT_EQ(0, setenv("TZ", "UTC0", 1));  // no time zone file to read
+  tzset();
+  for (const Route& route : routes(today_stamp())) {
+    std::vector<std::string> faults;
+    for (const auto& [call, nth] : file_calls(route)) {
+      std::string when = ":when=" + std::to_string(nth);
+      faults.push_back("inject=" + call + ":error=EIO" + when);
+      if (call == "rename" && route.arg == "a") faults.push_back("inject=rename:retval=0" + when);
+    }
+    EXPECT_LT(3u, faults.size());
+    for (const std::string& fault : faults) {
+      SCOPED_TRACE(route.arg + " in " + testing::PrintToString(route.before) + ", " + fault);
+      ScopedFolder folder;
+      populate(folder, route.before);
+      std::vector<std::string> expected = contents(folder.path), after = route.after;
+      int status =
+          exit_status(start_in(folder.path, traced({"-o", "/dev/null", "-e", fault}, route.arg)));
+      std::sort(after.begin(), after.end());
+      if (status == 0) expected = after;
+      EXPECT_TRUE(status == 0 || status == 2) << status;
+      EXPECT_EQ(expected, contents(folder.path));
+    }
+  }
+}
+
+// Runs that overlap, each putting a directory in a file's place or removing a second name, take
+// aside names of their own: nothing is lost and no name is left behind.
+TEST(CommandPosix, OverlappingRuns) {
+  constexpr int ROUNDS = 5;  // where runs shared a name, about every other round lost a file
+  const std::string s = today_stamp();
+  for (int round = 0; round < ROUNDS; ++round) {
+    ScopedFolder folder;
+    std::vector<std::string> names, after;
+    for (char run = '0'; run < '8'; ++run) {
+      const std::string d = run + std::string("d"), a = run + std::string("a");
+      populate(folder, {d + "/", d + "/in", d + s, a, a + s + "=>" + a});
+      after.insert(after.end(), {d + s + "/", d + s + "/in=" + d + "/in", a + s + "=" + a});
+      names.insert(names.end(), {d, a});
+    }
+    std::vector<pid_t> runs;
+    for (const std::string& name : names)
+      runs.push_back(start_in(folder.path, {VEMBLO_PROGRAM, name}));
+    for (pid_t run : runs) EXPECT_EQ(0, exit_status(run));
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, contents(folder.path));
+  }
+}
+
+// A directory made under the dated name while a run waits to rename a directory there is not
+// replaced, also where the file system refuses the flag that says so. Where the run has taken the
+// name first, the directory cannot be made, and the run renames.
+TEST(CommandPosix, DirectoryMadeMeanwhile) {
+  ScopedFolder folder;
+  populate(folder, {"d/"});
+  const std::string dated = "d" + today_stamp();
+  pid_t run = start_in(folder.path,
+                       traced({"-o", "/dev/null", "-e", "inject=rename:delay_enter=1000000"}, "d"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  bool made = mkdir((folder / dated).c_str(), 0700) == 0;
+  EXPECT_EQ(made ? 2 : 0, exit_status(run));
+  std::vector<std::string> after = {dated + "/"};
+  if (made) after.insert(after.begin(), "d/");
+  EXPECT_EQ(after, contents(folder.path));
+}
+
+// A file bound over its dated name shows the same number there, yet has that one name only: the
+// system's refusal stands, and the file keeps its name.
+TEST(CommandPosix, FileBoundOverItsDatedName) {
+  if (geteuid() != 0) GTEST_SKIP() << "binding a file needs root";
+  ScopedFolder folder;
+  const std::string dated = folder / ("a" + today_stamp() + ".txt");
+  populate(folder, {"a.txt", dated.substr(folder.path.size() + 1)});
+  ASSERT_EQ(0, mount((folder / "a.txt").c_str(), dated.c_str(), nullptr, MS_BIND, nullptr));
+  RunResult run = run_in(folder.path, {"a.txt"});
+  ASSERT_EQ(0, umount(dated.c_str()));
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ((std::vector<std::string>{"a.txt", dated.substr(folder.path.size() + 1)}),
+            contents(folder.path));
 }
 
 // A closed standard error, as in "vemblo missing 2>&1 | true", ends the run with its status.

@@ -1,6 +1,7 @@
 // The operating-system services the command asks for: full paths, the local date, the lead bytes
-// of the character set, and the two file operations. Each platform answers them in its own file,
-// chosen by the build; every call returns 0 or the system's own error code.
+// of the character set, looks at entries and the file operations. Each platform answers them in
+// its own file, chosen by the build. A call that returns int returns 0 or the system's own error
+// code; the rest say in their line what they give.
 #ifndef VEMBLO_PLATFORM_PLATFORM_H
 #define VEMBLO_PLATFORM_PLATFORM_H
 
@@ -35,7 +36,15 @@ struct LocalDate {
   int day;    // 1 to 31
 };
 
-enum class EntryKind { none, file, directory };
+enum class EntryKind { none, file, directory, link };
+
+// What stands under a name. Two entries with equal volume and id are one file.
+struct Entry {
+  EntryKind kind;
+  unsigned long long links;   // how many names the file has
+  unsigned long long volume;  // the device or volume that holds it
+  unsigned char id[16];       // its number there, as wide as the system gives it
+};
 
 // Readies the process for a run that uses the first count arguments of its command line, and
 // tells whether those reached it exactly as they were typed. A write to a closed pipe then fails
@@ -53,8 +62,9 @@ int get_current_directory(char* out, std::size_t room);
 
 int get_local_date(LocalDate* date);
 
-// What stands under name; a symbolic link is not followed.
-EntryKind get_entry_kind(const char* name);
+// Looks at what stands under name: the link itself, or with follow what it leads to. A name under
+// which nothing can be reached gives kind none; any other failure to look is an error.
+int look_at_entry(const char* name, bool follow, Entry* entry);
 
 // Removes the file under name, never a directory.
 int remove_file(const char* name);
@@ -62,23 +72,26 @@ int remove_file(const char* name);
 // Renames from to to in one step, replacing a file that stands under to.
 int rename_replacing(const char* from, const char* to);
 
-// Renames from to to, failing with SYS_ENTRY_EXISTS when anything stands under to.
+// Renames from to to, failing with SYS_ENTRY_EXISTS when anything stands under to, even on file
+// systems that have no such rename.
 int rename_keeping(const char* from, const char* to);
 
 // Swaps the entries under a and b in one step.
 int exchange_entries(const char* a, const char* b);
 
-// True when a and b are two names of one file; symbolic links are not followed.
-bool is_same_file(const char* a, const char* b);
+// The number of this process, which no other process running now has.
+unsigned long get_process_id();
 
-// Room for one diagnostic line: the words, two full paths and the system's reason.
+// Room for the system's description of an error; the few longer ones are cut.
 constexpr std::size_t REASON_ROOM = 256;
+// Room for one diagnostic line: two full paths, the reason, and the words and quotes around them
+// (33 bytes, "vemblo: cannot rename '' to '': " and the line end).
 constexpr std::size_t DIAGNOSTIC_ROOM = 2 * MAX_FULL_PATH + REASON_ROOM + 64;
 
-// Writes one line of a diagnostic to standard error in a single write.
+// Writes one line of a diagnostic to standard error, in a single write where the system allows.
 void write_diagnostic(const char* line, std::size_t size);
 
-// The system's own one-line description of an error code.
+// The system's own one-line description of an error code, cut to the room.
 void describe_error(int code, char* out, std::size_t room);
 
 #endif  // VEMBLO_PLATFORM_PLATFORM_H

@@ -68,7 +68,9 @@ void load_locale() {
 }
 
 // Linux renames without replacing, or swaps two entries, in one step. Elsewhere, and on file
-// systems that cannot (EINVAL), ENOTSUP.
+// systems that refuse the flag (NFS, SMB and FUSE answer EINVAL), ENOTSUP. EINVAL also answers a
+// directory moved into itself; the callers then take a way without the flag, where the system
+// answers again, so the refusal still reaches the user.
 int rename_in_one_step(const char* from, const char* to, bool swap) {
 #ifdef RENAME_NOREPLACE
   if (renameat2(AT_FDCWD, from, AT_FDCWD, to, swap ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) {
@@ -79,6 +81,43 @@ int rename_in_one_step(const char* from, const char* to, bool swap) {
   (void)from, (void)to, (void)swap;
   return ENOTSUP;
 #endif
+}
+
+bool same_entry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Makes an empty entry under name, a directory or a file, which fails when anything stands there;
+// placeholder describes it.
+int make_placeholder(const char* name, bool directory, struct stat* placeholder) {
+  int file = -1;
+  if (directory ? mkdir(name, 0700) != 0
+                : (file = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0) {
+    return errno;
+  }
+  int error = (directory ? lstat(name, placeholder) : fstat(file, placeholder)) == 0 ? 0 : errno;
+  if (file >= 0) (void)close(file);
+  if (error != 0) (void)(directory ? rmdir(name) : unlink(name));
+  return error;
+}
+
+// Without a rename that refuses to replace, an empty entry of from's kind is made under to first,
+// which only one process can do; the rename then replaces nothing but that. When the rename fails,
+// the placeholder goes again, unless another process has put something in its place.
+int rename_over_placeholder(const char* from, const char* to) {
+  struct stat source;
+  struct stat placeholder {};
+  if (lstat(from, &source) != 0) return errno;
+  bool directory = S_ISDIR(source.st_mode);
+  int error = make_placeholder(to, directory, &placeholder);
+  if (error != 0) return error;
+  if (rename(from, to) == 0) return 0;
+  error = errno;
+  struct stat now;
+  if (lstat(to, &now) == 0 && same_entry(now, placeholder)) {
+    (void)(directory ? rmdir(to) : unlink(to));
+  }
+  return error;
 }
 
 }  // namespace
@@ -121,42 +160,43 @@ int get_full_path(const char* name, char* out, std::size_t room) {
 int get_local_date(LocalDate* date) {
   time_t now = time(nullptr);
   struct tm local;
-  if (localtime_r(&now, &local) == nullptr) return errno;
+  // A year too large for the calendar is the one way it fails, and errno need not say so.
+  if (localtime_r(&now, &local) == nullptr) return EOVERFLOW;
   date->year = local.tm_year + 1900;
   date->month = local.tm_mon + 1;
   date->day = local.tm_mday;
   return 0;
 }
 
-EntryKind get_entry_kind(const char* name) {
+int look_at_entry(const char* name, bool follow, Entry* entry) {
   struct stat status;
-  if (lstat(name, &status) != 0) return EntryKind::none;
-  return S_ISDIR(status.st_mode) ? EntryKind::directory : EntryKind::file;
+  *entry = Entry{};
+  if ((follow ? stat(name, &status) : lstat(name, &status)) != 0) {
+    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? 0 : errno;
+  }
+  entry->kind = S_ISDIR(status.st_mode)   ? EntryKind::directory
+                : S_ISLNK(status.st_mode) ? EntryKind::link
+                                          : EntryKind::file;
+  entry->links = status.st_nlink;
+  entry->volume = status.st_dev;
+  memcpy(entry->id, &status.st_ino, sizeof status.st_ino);
+  return 0;
 }
 
 int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
 
 int rename_replacing(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
 
-// A check before the rename has to do where renaming without replacing is not supported.
 int rename_keeping(const char* from, const char* to) {
   int error = rename_in_one_step(from, to, /*swap=*/false);
-  if (error != ENOTSUP) return error;
-  struct stat status;
-  if (lstat(to, &status) == 0) return EEXIST;
-  return rename_replacing(from, to);
+  return error == ENOTSUP ? rename_over_placeholder(from, to) : error;
 }
 
 int exchange_entries(const char* a, const char* b) {
   return rename_in_one_step(a, b, /*swap=*/true);
 }
 
-bool is_same_file(const char* a, const char* b) {
-  struct stat status_a;
-  struct stat status_b;
-  return lstat(a, &status_a) == 0 && lstat(b, &status_b) == 0 &&
-         status_a.st_dev == status_b.st_dev && status_a.st_ino == status_b.st_ino;
-}
+unsigned long get_process_id() { return static_cast<unsigned long>(getpid()); }
 
 void write_diagnostic(const char* line, std::size_t size) {
   while (size > 0) {

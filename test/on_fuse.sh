@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs tests of the suite again in folders on a FUSE file system that refuses the flags of
+# renameat2, as NFS and SMB do: bindfs over a temporary folder. Needs root, /dev/fuse and bindfs,
+# and skips (status 77) without them unless VEMBLO_TEST_REQUIRE_ALL is set.
+# Usage: on_fuse.sh VEMBLO_TESTS GTEST_FILTER
+set -u
+if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || ! command -v bindfs >/dev/null; then
+  echo "a FUSE mount needs root, /dev/fuse and bindfs"
+  [ -n "${VEMBLO_TEST_REQUIRE_ALL:-}" ] && exit 1 || exit 77
+fi
+dir=$(mktemp -d)
+mkdir "$dir/folder" "$dir/fuse"
+trap 'umount "$dir/fuse"; rm -rf "$dir"' EXIT
+bindfs "$dir/folder" "$dir/fuse" || exit 1
+TMPDIR=$dir/fuse "$1" --gtest_filter="$2"
