@@ -1,6 +1,6 @@
 // Fuzzes name composition: for any lead bytes, path, text and room, the pieces are the path
-// itself, and the dated name is the path with the stamp and the text inserted before the
-// extension, or it is refused, never written past its room.
+// itself, less separators at its end behind a name, and the dated name is that path with the
+// stamp and the text inserted before the extension, or it is refused, never written past its room.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 
@@ -20,14 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text = input.ConsumeRandomLengthString(64).c_str();
   std::string path = input.ConsumeRemainingBytesAsString().c_str();
   PathParts parts = split_full_path(path.c_str(), lead);
-  std::string joined, expected = path;
+  std::string joined;
   for (const Piece& piece : {parts.drive, parts.dir, parts.fname, parts.ext}) {
     joined.append(piece.start, piece.size);
   }
-  expected.insert(path.size() - parts.ext.size, "261206" + text);
+  std::string dropped = path.substr(joined.size()), expected = joined;
+  bool named = parts.fname.size + parts.ext.size > 0;
+  expected.insert(joined.size() - parts.ext.size, "261206" + text);
   std::vector<char> out(room);  // exactly the room, so that a write past it is caught
   bool fits = assemble_dated_name(parts, "261206", text.c_str(), out.data(), room);
-  if (joined != path || fits != (expected.size() < room) || (fits && expected != out.data())) {
+  if (path.compare(0, joined.size(), joined) != 0 ||
+      dropped.find_first_not_of("/\\") != std::string::npos || (!dropped.empty() && !named) ||
+      fits != (expected.size() < room) || (fits && expected != out.data())) {
     abort();
   }
   return 0;

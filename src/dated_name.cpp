@@ -17,6 +17,8 @@ bool is_lead(const LeadBytes& lead_bytes, char byte) {
 // byte of its own.
 bool is_trail(char byte) { return static_cast<unsigned char>(byte) >= 0x40; }
 
+bool is_separator(char byte) { return byte == '/' || byte == '\\'; }
+
 bool is_ascii(const char* text) {
   for (; *text != '\0'; ++text) {
     if (static_cast<unsigned char>(*text) >= 0x80) return false;
@@ -46,33 +48,51 @@ PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes) {
   if (full_path[0] != '\0' && full_path[1] == ':') scan = full_path + 2;
   parts.drive = {full_path, static_cast<std::size_t>(scan - full_path)};
 
-  const char* after_separator = nullptr;
+  // The final component is the last one that is not empty: separators behind it, as shell
+  // completion leaves after a directory's name, name that same directory.
+  const char* final_start = nullptr;
+  const char* final_end = nullptr;
   const char* last_dot = nullptr;
   const char* end = scan;
+  bool after_separator = true;
   while (*end != '\0') {
-    if (is_lead(lead_bytes, *end) && is_trail(end[1])) {
-      end += 2;
-      continue;
+    std::size_t size = is_lead(lead_bytes, *end) && is_trail(end[1]) ? 2 : 1;
+    if (size == 1 && is_separator(*end)) {
+      after_separator = true;
+    } else {
+      if (after_separator) {
+        final_start = end;
+        last_dot = nullptr;
+      }
+      after_separator = false;
+      if (size == 1 && *end == '.') last_dot = end;
+      final_end = end + size;
     }
-    if (*end == '/' || *end == '\\') {
-      after_separator = end + 1;
-    } else if (*end == '.') {
-      last_dot = end;
-    }
-    ++end;
+    end += size;
   }
+  if (final_start == nullptr) final_start = final_end = end;  // the root, or nothing at all
 
-  const char* final_start = after_separator != nullptr ? after_separator : scan;
   parts.dir = {scan, static_cast<std::size_t>(final_start - scan)};
-  const char* ext_start = (last_dot != nullptr && last_dot >= final_start) ? last_dot : end;
+  const char* ext_start = last_dot != nullptr ? last_dot : final_end;
   parts.fname = {final_start, static_cast<std::size_t>(ext_start - final_start)};
-  parts.ext = {ext_start, static_cast<std::size_t>(end - ext_start)};
+  parts.ext = {ext_start, static_cast<std::size_t>(final_end - ext_start)};
   return parts;
 }
 
 std::size_t directory_length(const char* path) {
   PathParts parts = split_full_path(path, lead_bytes_for(path));
   return parts.drive.size + parts.dir.size;
+}
+
+bool drop_trailing_separators(const char* path, char* out, std::size_t room) {
+  PathParts parts = split_full_path(path, lead_bytes_for(path));
+  std::size_t used = 0;
+  if (!append(out, room, &used, path,
+              static_cast<std::size_t>(parts.ext.start - path) + parts.ext.size)) {
+    return false;
+  }
+  out[used] = '\0';
+  return true;
 }
 
 void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]) {

@@ -16,7 +16,8 @@ struct Piece {
   std::size_t size;
 };
 
-// The pieces of a full path. Joined in order they give the path back.
+// The pieces of a full path. Joined in order they give the path back, less any separators at its
+// end that follow a name.
 struct PathParts {
   Piece drive;  // "C:" when the second byte is ":", else empty
   Piece dir;    // up to and including the last "/" or "\"
@@ -29,6 +30,10 @@ PathParts split_full_path(const char* full_path, const LeadBytes& lead_bytes);
 
 // The length of the drive and the directory that begin path, in the character set of names.
 std::size_t directory_length(const char* path);
+
+// Writes path into out without the separators at its end, which name the same directory, unless
+// they are all it has, as the root's; false when it does not fit the room.
+bool drop_trailing_separators(const char* path, char* out, std::size_t room);
 
 void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]);
 

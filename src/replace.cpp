@@ -100,12 +100,27 @@ int move_entry(const char* file_arg, const char* dated_name, const Entry& source
   return rename_replacing(file_arg, dated_name);
 }
 
+// Separators after a name ask for a directory, which is then renamed by its name alone: with them,
+// a link to it would be followed, and a file swapped in its place would not be found. Any other
+// entry keeps them, and the system answers for it. name points to file_arg or to trimmed.
+int name_source(const char* file_arg, char trimmed[MAX_FULL_PATH], const char** name) {
+  *name = file_arg;
+  if (!drop_trailing_separators(file_arg, trimmed, MAX_FULL_PATH)) return SYS_NAME_TOO_LONG;
+  if (strcmp(trimmed, file_arg) == 0) return 0;
+  Entry followed;
+  int error = look_at_entry(file_arg, /*follow=*/true, &followed);
+  if (error == 0 && followed.kind == EntryKind::directory) *name = trimmed;
+  return error;
+}
+
 }  // namespace
 
 int replace_and_rename(const char* file_arg, const char* dated_name) {
+  char trimmed[MAX_FULL_PATH];
   Entry target;
   Entry source;
-  int error = look_at_entry(dated_name, /*follow=*/false, &target);
+  int error = name_source(file_arg, trimmed, &file_arg);
+  if (error == 0) error = look_at_entry(dated_name, /*follow=*/false, &target);
   if (error == 0) error = look_at_entry(file_arg, /*follow=*/false, &source);
   if (error != 0) return error;
   // POSIX would let a directory replace an empty one; a directory stands on every system.

@@ -13,7 +13,8 @@
 // which the rename would replace by a link to itself.
 constexpr int LINKS_TO_DATED_NAME = -1;
 
-// Renames file_arg to dated_name. Returns 0, LINKS_TO_DATED_NAME or the system's error code.
+// Renames file_arg, exactly as the command line holds it, to dated_name. Returns 0,
+// LINKS_TO_DATED_NAME or the system's error code.
 int replace_and_rename(const char* file_arg, const char* dated_name);
 
 #endif  // VEMBLO_REPLACE_H

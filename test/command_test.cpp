@@ -18,8 +18,9 @@ TEST(Command, Folders) {
       {{"a.txt"}, {"a.txt", "final", "more"}, 0, {"a{S}final.txt=a.txt"}},
       {{"100%.txt"}, {"100%.txt", "%s%n"}, 0, {"100%{S}%s%n.txt=100%.txt"}},
       // A file under the dated name is replaced, by a file or by a directory.
+      // ... by a directory too, which a separator after its name names as well.
       {{"a.txt", "a{S}.txt"}, {"a.txt"}, 0, {"a{S}.txt=a.txt"}},
-      {{"d/", "d/in", "d{S}"}, {"d"}, 0, {"d{S}/", "d{S}/in=d/in"}},
+      {{"d/", "d/in", "d{S}"}, {"d/"}, 0, {"d{S}/", "d{S}/in=d/in"}},
       // Two names of one file end as the dated name alone; one name reached two ways stays.
       {{"a.txt", "a{S}.txt=>a.txt"}, {"a.txt"}, 0, {"a{S}.txt=a.txt"}},
       refused({"a.txt", "b=>a.txt", "a{S}/"}, {"a.txt", "/../a"}, "{F}/a{S}/../a.txt", "File exists"),
@@ -34,7 +35,8 @@ TEST(Command, Folders) {
       // A directory under the dated name stays, and so does a file that a directory cannot
       // take the place of.
       refused({"a.txt", "a{S}.txt/"}, {"a.txt"}, "{F}/a{S}.txt", "File exists"),
-      refused({"d/", "d/{S}"}, {"d/"}, "{F}/d/{S}", "Invalid argument"),
+      // A separator after a name asks for a directory.
+      refused({"a.txt"}, {"a.txt/"}, "{F}/a{S}.txt", "Not a directory"),
   };
   const std::vector<FolderCase> posix_cases = {
       // A link is renamed, never what it points to, and a link to a directory is no directory;

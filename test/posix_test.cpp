@@ -51,11 +51,12 @@ TEST(CommandPosix, AtThePathLimit) {
   ASSERT_EQ(0, chdir(home));
 }
 
-// The root's own name is "/", which must not be doubled.
+// The root's own name is "/", which must not be doubled, and the root itself stays as it is.
 TEST(CommandPosix, AtTheRoot) {
-  EXPECT_EQ(
-      "vemblo: cannot rename 'none' to '/none" + today_stamp() + "': No such file or directory\n",
-      run_in("/", {"none"}).err);
+  const std::string stamp = today_stamp();
+  EXPECT_EQ("vemblo: cannot rename 'none' to '/none" + stamp + "': No such file or directory\n",
+            run_in("/", {"none"}).err);
+  EXPECT_EQ(0u, run_in("/", {"/"}).err.find("vemblo: cannot rename '/' to '/" + stamp + "': "));
 }
 
 // Starts the words as a command in folder, standard error going nowhere, or into a pipe that no
