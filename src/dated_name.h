@@ -20,7 +20,7 @@ struct Piece {
 // end that follow a name.
 struct PathParts {
   Piece drive;  // "C:" when the second byte is ":", else empty
-  Piece dir;    // up to and including the last "/" or "\"
+  Piece dir;    // up to and including the "/" or "\" before the final name
   Piece fname;  // the final component up to its last dot
   Piece ext;    // from that dot to the end
 };

@@ -26,7 +26,7 @@ LeadBytes lead_bytes;
 // The double-byte character sets that Windows knows as code pages 932, 936, 949, 950 and 1361,
 // and Shift_JIS X0213, by the names the C library gives them, with the first and last lead byte of
 // each range. UTF-8 and the single-byte sets have no lead bytes: no byte of a UTF-8 character can
-// be "/", "\\" or ".".
+// be "/", "\" or ".".
 struct DoubleByteSet {
   const char* name;
   unsigned char ranges[3][2];  // unused ranges are {0, 0}
