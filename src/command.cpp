@@ -11,8 +11,9 @@
 
 namespace {
 
-// Any line that gives a dated name fits its room, since the argument is then part of a full path
-// too, and goes out in one write, so that the lines of runs started together do not interleave.
+// A line goes out in one write when it fits its room, which holds two full paths and a reason. On
+// a pipe, the system keeps a write of up to PIPE_BUF bytes whole, so that such lines from runs
+// started together do not interleave.
 struct LineWriter {
   char text[DIAGNOSTIC_ROOM];
   std::size_t used;
@@ -23,7 +24,7 @@ void flush(LineWriter* line) {
   line->used = 0;
 }
 
-// Only an argument too long for any full path can fill the line; it goes out in pieces.
+// A line longer than its room goes out in pieces.
 void put_byte(LineWriter* line, char byte) {
   if (line->used == sizeof line->text) flush(line);
   line->text[line->used++] = byte;
@@ -76,7 +77,10 @@ int run_command(int argc, char** argv) {
   if (argc < 2) return STATUS_NO_ARGUMENT;
   // The help needs entry 1 alone, and shows whatever the text; a rename uses the text too.
   int error = prepare_run(argc > 2 ? 2 : 1);
-  if (is_help_request(argv[1])) show_usage();
+  if (is_help_request(argv[1])) {
+    show_usage();
+    return STATUS_DONE;
+  }
   const char* file_arg = argv[1];
   const char* text = argc > 2 ? argv[2] : "";
 

@@ -2,12 +2,9 @@
 #include "usage.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
-#include "command.h"
 #include "console/key_wait.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -37,5 +34,4 @@ void show_usage() {
   // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
   (void)fflush(stdout);
   wait_for_key();
-  exit(STATUS_DONE);
 }
