@@ -1,10 +1,11 @@
 // The harness, alike on every system: folders through the C library, and run_command with its
-// standard error going to a file.
+// standard output and error going to a file.
 #include "harness.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
-#include <stdlib.h>
+#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -22,29 +23,44 @@ std::string read_file(const std::string& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// The names with the stamp for "{S}" and the folder for "{F}".
 std::vector<std::string> stamped(std::vector<std::string> names, const std::string& stamp,
                                  const std::string& folder = "") {
   for (std::string& name : names) {
-    for (size_t at; (at = name.find("{S}")) != std::string::npos;) name.replace(at, 3, stamp);
-    for (size_t at; (at = name.find("{F}")) != std::string::npos;) name.replace(at, 3, folder);
+    for (size_t at; (at = name.find('{')) != std::string::npos;) {
+      name.replace(at, 3, name[at + 1] == 'S' ? stamp : folder);
+    }
   }
   return names;
 }
 
-bool inside_run = false;
+std::string today_stamp() {
+  time_t now = time(nullptr);
+  char stamp[16];
+  (void)strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
+  return stamp;
+}
 
-}  // namespace
-
-ScopedFolder::ScopedFolder() : path(make_temp_folder()) {}
-
-// Deepest entries first; a link is removed, never followed.
-ScopedFolder::~ScopedFolder() {
-  std::vector<std::string> all = contents(path);
-  for (auto entry = all.rbegin(); entry != all.rend(); ++entry) {
-    std::string name = *this / entry->substr(0, std::min(entry->find("->"), entry->find('=')));
-    if (unlink(name.c_str()) != 0) rmdir(name.c_str());
+// Every entry below path, as populate takes them, a file that holds another text than its name as
+// "name=text".
+std::vector<std::string> contents(const std::string& path, const std::string& prefix = "") {
+  std::vector<std::string> all, names;
+  DIR* dir = opendir(path.c_str());
+  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
+      names.emplace_back(entry->d_name);
+    }
   }
-  rmdir(path.c_str());
+  if (dir != nullptr) closedir(dir);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    std::string full = path + SEPARATOR + name, entry = prefix + name, suffix = entry_suffix(full);
+    std::string text = suffix.empty() ? read_file(full) : entry;
+    all.push_back(entry + suffix + (text == entry ? "" : "=" + text));
+    if (suffix != "/") continue;
+    for (const std::string& below : contents(full, entry + "/")) all.push_back(below);
+  }
+  return all;
 }
 
 void populate(const ScopedFolder& folder, const std::vector<std::string>& entries) {
@@ -62,49 +78,39 @@ void populate(const ScopedFolder& folder, const std::vector<std::string>& entrie
   }
 }
 
-std::vector<std::string> contents(const std::string& path, const std::string& prefix) {
-  std::vector<std::string> all, names = entry_names(path);
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    std::string full = path, entry = prefix + name;
-    full += SEPARATOR + name;
-    std::string suffix = entry_suffix(full), text = suffix.empty() ? read_file(full) : entry;
-    all.push_back(entry + suffix + (text == entry ? "" : "=" + text));
-    if (suffix != "/") continue;
-    for (const std::string& below : contents(full, entry + "/")) all.push_back(below);
-  }
-  return all;
-}
+}  // namespace
 
-std::string today_stamp() {
-  time_t now = time(nullptr);
-  char stamp[16];
-  (void)strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
-  return stamp;
+ScopedFolder::ScopedFolder() : path(make_temp_folder()) {}
+
+// Deepest entries first; a link is removed, never followed.
+ScopedFolder::~ScopedFolder() {
+  std::vector<std::string> all = contents(path);
+  for (auto entry = all.rbegin(); entry != all.rend(); ++entry) {
+    std::string name = *this / entry->substr(0, std::min(entry->find("->"), entry->find('=')));
+    if (unlink(name.c_str()) != 0) rmdir(name.c_str());
+  }
+  rmdir(path.c_str());
 }
 
 RunResult run_in(const std::string& folder, std::vector<std::string> args) {
-  // A run must return: ending the process would end the suite with a status that says nothing.
-  static const int guard = atexit([] {
-    if (inside_run) _exit(99);
-  });
   ScopedFolder streams;
-  FILE* err = fopen((streams / "2").c_str(), "wb");
-  int saved = dup(2);
+  (void)fflush(stdout);
+  FILE* out = fopen((streams / "out").c_str(), "wb");
+  int saved[] = {dup(1), dup(2)};
   char home[4096];
-  if (guard != 0 || err == nullptr || dup2(fileno(err), 2) < 0 ||
-      (!folder.empty() && (!getcwd(home, sizeof home) || chdir(folder.c_str()) != 0))) {
+  if (out == nullptr || dup2(fileno(out), 1) < 0 || dup2(fileno(out), 2) < 0 ||
+      getcwd(home, sizeof home) == nullptr || chdir(folder.c_str()) != 0) {
     throw std::runtime_error("cannot run in " + folder);
   }
   args.insert(args.begin(), "vemblo");
-  std::vector<char*> argv(args.size() + 1, nullptr);
-  for (size_t at = 0; at < args.size(); ++at) argv[at] = &args[at][0];
-  inside_run = true;
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
   int status = run_command(static_cast<int>(args.size()), argv.data());
-  inside_run = false;
-  dup2(saved, 2), close(saved), fclose(err);
-  if (!folder.empty() && chdir(home) != 0) throw std::runtime_error("cannot go back");
-  return RunResult{status, read_file(streams / "2")};
+  (void)fflush(stdout);
+  dup2(saved[0], 1), dup2(saved[1], 2), close(saved[0]), close(saved[1]), fclose(out);
+  if (chdir(home) != 0) throw std::runtime_error("cannot go back");
+  return RunResult{status, read_file(streams / "out")};
 }
 
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,

@@ -1,5 +1,5 @@
 // The test harness: temporary folders written as lists of entries, and run_command called in
-// this process with its working directory and standard error redirected.
+// this process with its working directory and standard streams redirected.
 #ifndef VEMBLO_TEST_HARNESS_H
 #define VEMBLO_TEST_HARNESS_H
 
@@ -17,26 +17,21 @@ struct ScopedFolder {
   const std::string path;
 };
 
-// Entries: "name/" a folder, "name->target" a symbolic link, "name=>target" a second name of
-// the file target, any other name a file that holds its own name. contents lists every entry
-// below path so, a file that holds another text as "name=text".
-void populate(const ScopedFolder& folder, const std::vector<std::string>& entries);
-std::vector<std::string> contents(const std::string& path, const std::string& prefix = "");
-std::string today_stamp();
-
 struct RunResult {
   int status;
   std::string err;
 };
 
-// Calls run_command with standard error going to a file, in folder, or where the test is for "".
-// Ending the process fails the test.
+// Calls run_command in folder with standard output and standard error going to one file, whose
+// text err is: a run writes nothing but its diagnostic.
 RunResult run_in(const std::string& folder, std::vector<std::string> args);
 
-// A run in a new folder. Names may hold "{S}" for the day's stamp, the error also "{F}" for the
-// folder. after is as contents gives it; empty: as the folder was before the run. error is the
-// diagnostic, "" for none; where the system's reasons are not POSIX's, only its start up to the
-// first name counts.
+// A run in a new folder of entries: "name/" a folder, "name->target" a symbolic link,
+// "name=>target" a second name of the file target, any other name a file that holds its own name.
+// Names may hold "{S}" for the day's stamp, the error also "{F}" for the folder. after lists every
+// entry so, a file that holds another text as "name=text", or is empty for the folder as before.
+// error is the diagnostic, "" for none; where the system's reasons are not POSIX's, only its start
+// up to the first name counts.
 struct FolderCase {
   std::vector<std::string> before, args;
   int status;
@@ -54,7 +49,6 @@ void check_folder_case(const FolderCase& c);
 std::string make_temp_folder();
 // Makes a folder, a symbolic link (target given), or a second name of a file (file given).
 void make_entry(const std::string& path, const std::string& target = "", bool hard = false);
-std::vector<std::string> entry_names(const std::string& path);  // "." and ".." left out
 // "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
 std::string entry_suffix(const std::string& path);
 // Whether names reach the program in the locale's double-byte character set; on Windows, whether

@@ -1,5 +1,4 @@
 // The harness's folders and links on POSIX systems.
-#include <dirent.h>
 #include <limits.h>
 #include <locale.h>
 #include <stdlib.h>
@@ -28,17 +27,6 @@ void make_entry(const std::string& path, const std::string& target, bool hard) {
                : hard         ? link(target.c_str(), path.c_str())
                               : symlink(target.c_str(), path.c_str());
   if (failed != 0) throw std::runtime_error("cannot make " + path);
-}
-
-std::vector<std::string> entry_names(const std::string& path) {
-  std::vector<std::string> names;
-  DIR* dir = opendir(path.c_str());
-  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  if (dir != nullptr) closedir(dir);
-  return names;
 }
 
 std::string entry_suffix(const std::string& path) {

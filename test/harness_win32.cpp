@@ -24,19 +24,6 @@ void make_entry(const std::string& path, const std::string& target, bool) {
   if (!made) throw std::runtime_error("cannot make " + path);
 }
 
-// The C library's own listing stops at 260 bytes, which a path in UTF-8 soon takes.
-std::vector<std::string> entry_names(const std::string& path) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  return names;
-}
-
 std::string entry_suffix(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return "?";

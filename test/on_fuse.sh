@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs tests of the suite again in folders on a FUSE file system that refuses the flags of
-# renameat2, as NFS and SMB do: bindfs over a temporary folder. Needs root, /dev/fuse and bindfs,
-# and skips (status 77) without them unless VEMBLO_TEST_REQUIRE_ALL is set.
-# Usage: on_fuse.sh VEMBLO_TESTS GTEST_FILTER
+# The folder rows and program_test.sh again, in folders on a FUSE file system that refuses the flags
+# of renameat2, as NFS and SMB do: bindfs over a temporary folder. Needs root, /dev/fuse and
+# bindfs, and skips (status 77) without them unless VEMBLO_TEST_REQUIRE_ALL is set.
+# Usage: on_fuse.sh VEMBLO_TESTS VEMBLO
 set -u
 if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || ! command -v bindfs >/dev/null; then
   echo "a FUSE mount needs root, /dev/fuse and bindfs"
@@ -12,4 +12,5 @@ dir=$(mktemp -d)
 mkdir "$dir/folder" "$dir/fuse"
 trap 'umount "$dir/fuse"; rm -rf "$dir"' EXIT
 bindfs "$dir/folder" "$dir/fuse" || exit 1
-TMPDIR=$dir/fuse "$1" --gtest_filter="$2"
+export TMPDIR=$dir/fuse
+"$1" --gtest_filter='Command.*' && bash "$(dirname "$0")/program_test.sh" "$2"

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The built vemblo where only a process of its own shows what a run does: at the root, in other
+# time zones, without a terminal, with a closed standard error, over a file bound to its dated
+# name, with each of its file-system calls failing in turn, in the calls that keep its guarantees,
+# overlapping other runs, and while a directory is made under its dated name. Folders are made
+# below TMPDIR, so that the script can run again on another file system.
+# Usage: program_test.sh VEMBLO
+set -u
+vemblo=$(realpath "$1")
+# No time zone file to read; a sanitized program cannot look for leaks while it is traced.
+export TZ=UTC0 ASAN_OPTIONS=detect_leaks=0
+s=$(date +%y%m%d)
+top=$(mktemp -d) && cd "$top" || exit 1
+trap 'cd / && rm -rf "$top"' EXIT
+failures=0
+fail() { echo "FAIL ($1): $2" && failures=$((failures + 1)); }
+
+# The entries below the current folder, one a line: "name/" a folder, "name=text" a file.
+listing() {
+  find . -mindepth 1 | LC_ALL=C sort | while read -r entry; do
+    [ -d "$entry" ] && echo "${entry#./}/" || echo "${entry#./}=$(cat "$entry")"
+  done
+}
+
+# Runs vemblo with arg after the words of a tracer in a new folder that setup fills; sets status
+# and the listings before and after.
+run() {
+  local setup=$1 arg=$2 && shift 2
+  rm -rf work && mkdir work && cd work && eval "$setup" && before=$(listing)
+  "$@" "$vemblo" "$arg" 2>/dev/null
+  status=$? after=$(listing) && cd ..
+}
+
+# The root's own name is "/", which must not be doubled, and the root stays as it is.
+[ "$(cd / && "$vemblo" none 2>&1)" = "vemblo: cannot rename 'none' to '/none$s': No such file or directory" ] &&
+  [[ $(cd / && "$vemblo" / 2>&1) == "vemblo: cannot rename '/' to '/$s': "* ]] || fail root "name"
+
+# The stamp is the local date: at most one of these zones shares the UTC date at any moment.
+for zone in UTC-14 UTC+12; do
+  run "echo a > a" a env TZ=$zone
+  [ "$after" = "a$(TZ=$zone date +%y%m%d)=a" ] || fail "local date" "$zone: $after"
+done
+
+# Without a terminal the usage screen waits for no key.
+setsid "$vemblo" '/?' </dev/null >/dev/null || fail "no terminal" "status $?"
+
+# A closed standard error, as in "vemblo missing 2>&1 | true", does not end the run before its status.
+exec {closed}> >(:) && sleep 0.2
+"$vemblo" missing 2>&"$closed"
+[ $? = 2 ] || fail "closed standard error" "status"
+
+# A file bound over its dated name shows the same number there, yet has that one name only: the
+# system's refusal stands, and the file keeps its name.
+if [ "$(id -u)" = 0 ]; then
+  run "echo a > a.txt; echo b > a$s.txt; mount --bind a.txt a$s.txt" a.txt
+  umount "work/a$s.txt"
+  [ $status = 2 ] && [ "$after" = "$before" ] || fail "bound over its dated name" "status $status"
+fi
+
+# Each file-system call of a run fails in turn, and each rename of a file claims to be done and
+# does nothing, as between two names of one file: the run then changes nothing and ends with
+# status 2, or renames with status 0. Calls before the first that asks for the current directory
+# start the program. Each route: what the folder holds, the argument, and what it holds after.
+for route in "echo a > a|a|a$s=a" "echo a > a; echo b > a$s|a|a$s=a" "echo a > a; ln a a$s|a|a$s=a" \
+  "mkdir d; echo i > d/in|d|d$s/ d$s/in=i" "mkdir d; echo i > d/in; echo b > d$s|d|d$s/ d$s/in=i"; do
+  IFS='|' read -r setup arg renamed <<<"$route"
+  run "$setup" "$arg" strace -qq -o "$top/calls" -e trace=%file,getcwd
+  faults=()
+  declare -A count=()
+  while read -r line; do
+    call=${line%%(*} && count[$call]=$((${count[$call]:-0} + 1))
+    [ ${#faults[@]} -gt 0 ] || [ "$call" = getcwd ] || continue
+    faults+=("inject=$call:error=EIO:when=${count[$call]}")
+    [ "$call$arg" = rename"a" ] && faults+=("inject=rename:retval=0:when=${count[$call]}")
+  done <"$top/calls"
+  [ ${#faults[@]} -gt 3 ] || fail "$route" "too few calls"
+  for fault in "${faults[@]}"; do
+    run "$setup" "$arg" strace -qq -o /dev/null -e "$fault"
+    { [ $status = 0 ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
+      { [ $status = 2 ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
+  done
+done
+
+# What only racing runs would show, read from the calls of one run: a file is replaced by one
+# rename with no unlink before it, a directory is renamed with RENAME_NOREPLACE, and a diagnostic
+# line of up to PIPE_BUF bytes goes out in one write.
+trace() { run "$1" "$2" strace -qq -o "$top/calls" -e "trace=$3" && cat "$top/calls"; }
+calls=$(trace "echo a > a; echo b > a$s" a rename,renameat2,unlink)
+[ "$(grep -c . <<<"$calls")" = 1 ] && [[ $calls == rename\(* ]] || fail guarantees "$calls"
+[[ $(trace "mkdir d" d rename,renameat2) == *RENAME_NOREPLACE* ]] || fail guarantees "a directory"
+[ "$(trace : "$(printf 'x%.0s' {1..1900})" write | grep -c .)" = 1 ] || fail guarantees "a line of 3,900 bytes"
+
+# Runs that overlap, each putting a directory in a file's place or removing a second name, take
+# aside names of their own: nothing is lost and no name is left behind. Where runs shared a name,
+# about every other round lost a file.
+for round in 1 2 3 4 5; do
+  setup= expected=
+  for n in 0 1 2 3 4 5 6 7; do
+    setup+="mkdir ${n}d; echo i > ${n}d/in; echo b > ${n}d$s; echo a > ${n}a; ln ${n}a ${n}a$s; "
+    expected+="${n}a$s=a"$'\n'"${n}d$s/"$'\n'"${n}d$s/in=i"$'\n'
+  done
+  rm -rf work && mkdir work && cd work && eval "$setup"
+  pids=()
+  for n in 0 1 2 3 4 5 6 7; do "$vemblo" "${n}d" & pids+=($!); "$vemblo" "${n}a" & pids+=($!); done
+  for pid in "${pids[@]}"; do wait "$pid" || fail overlapping "a run failed"; done
+  [ "$(listing)" = "$(LC_ALL=C sort <<<"${expected%$'\n'}")" ] || fail overlapping "$(listing)"
+  cd ..
+done
+
+# A directory made under the dated name while a run waits to rename a directory there is not
+# replaced, also where the file system refuses the flag that says so. Where the run has taken the
+# name first, the directory cannot be made, and the run renames.
+rm -rf work && mkdir -p work/d && cd work
+strace -qq -o /dev/null -e inject=rename:delay_enter=1000000 "$vemblo" d 2>/dev/null &
+sleep 0.3
+if mkdir "d$s" 2>/dev/null; then expected="d/"$'\n'"d$s/" want=2; else expected="d$s/" want=0; fi
+wait $!
+[ $? = $want ] || fail meanwhile "status"
+[ "$(listing)" = "$expected" ] || fail meanwhile "$(listing)"
+cd ..
+[ "$failures" = 0 ]
