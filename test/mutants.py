@@ -1,17 +1,17 @@
 # Faults planted one at a time by ../shared/tools/mutate.py --mutants test/mutants.py. The suite
 # catches all but these, which are let go:
 # - V1, V2, V5, V6, T1, W1: key codes and the pending second byte, which no caller reads;
-# - V7, V8: reads past a buffer, found by the fuzzers under the sanitizers (the suite finds V7 in
-#   most runs, by chance);
-# - K7: a lone Escape, which a pseudo-terminal never splits from the bytes that follow it;
+# - V7, V8, D9: reads and a write past a buffer, which the fuzzers find under the sanitizers
+#   (tools/check-hardening): the name fuzzer's room is exact;
 # - D5: the drive, which no full path shows apart from its folder;
 # - D7: the century, which shows only outside the years 2000 to 2099;
 # - D13: the current directory asked for an empty name, which POSIX systems and wine give as its
 #   full path anyway; it is kept for Windows, whose GetFullPathNameA is not said to take one;
+# - P6: the reason given for a working directory too deep to be named, "Numerical result out of
+#   range" for "File name too long"; the status and the folder are the same either way;
 # - R1: one aside name for all runs: the aside step refuses a name in use on every file system, so
 #   a run that meets one takes the next number, and only ten runs at one instant in one folder
-#   would fail, with status 2 and nothing lost;
-# - C7: a line cut into two writes, which only runs racing one another show.
+#   would fail, with status 2 and nothing lost.
 
 MUTANTS = [
     dict(id='D3', file='src/dated_name.cpp', desc='backslash not a separator',
@@ -54,6 +54,8 @@ MUTANTS = [
          edits=[("if (out[used - 1] != '/') {", 'if (true) {')]),
     dict(id='P5', file='src/platform/platform_posix.cpp', desc='SJIS second range dropped',
          edits=[('{"SHIFT_JIS", {{0x81, 0x9F}, {0xE0, 0xFC}}},', '{"SHIFT_JIS", {{0x81, 0x9F}}},')]),
+    dict(id='K15', file='src/console/console_posix.cpp', desc='keys echoed',
+         edits=[('ICANON | ECHO | ISIG | IEXTEN', 'ICANON | ISIG | IEXTEN')]),
     dict(id='K2', file='src/console/console_posix.cpp', desc='ISIG kept (Ctrl+C kills)',
          edits=[('ICANON | ECHO | ISIG | IEXTEN', 'ICANON | ECHO | IEXTEN')]),
     dict(id='K3', file='src/console/console_posix.cpp', desc='multibyte tail left',
@@ -181,6 +183,25 @@ MUTANTS = [
          edits=[('  if (error != 0) (void)(directory ? rmdir(name) : unlink(name));\n', '')]),
     dict(id='R13', file='src/platform/platform_posix.cpp', desc='a placeholder left when the rename fails',
          edits=[('    (void)(directory ? rmdir(to) : unlink(to));\n', '')]),
+    # Each of these breaks a rule the README states, or one of the guarantees of a rename.
+    dict(id='G1', file='src/dated_name.cpp', desc='the first dot of the name starts the extension',
+         edits=[("if (size == 1 && *end == '.') last_dot = end;", "if (size == 1 && *end == '.' && last_dot == nullptr) last_dot = end;")]),
+    dict(id='G2', file='src/dated_name.cpp', desc='a leading dot taken for no extension',
+         edits=[('const char* ext_start = last_dot != nullptr ? last_dot : final_end;', 'const char* ext_start = last_dot != nullptr && last_dot != final_start ? last_dot : final_end;')]),
+    dict(id='G3', file='src/dated_name.cpp', desc='a name without a dot taken for an extension',
+         edits=[('const char* ext_start = last_dot != nullptr ? last_dot : final_end;', 'const char* ext_start = last_dot != nullptr ? last_dot : final_start;')]),
+    dict(id='G4', file='src/command.cpp', desc='an empty text taken for a missing argument',
+         edits=[('if (argc < 2) return STATUS_NO_ARGUMENT;', "if (argc < 2 || (argc > 2 && argv[2][0] == '\\0')) return STATUS_NO_ARGUMENT;")]),
+    dict(id='G5', file='src/command.cpp', desc='"/?" looked for in the text too',
+         edits=[('if (is_help_request(argv[1])) {', 'if (is_help_request(argv[1]) || (argc > 2 && is_help_request(argv[2]))) {')]),
+    dict(id='G6', file='src/platform/platform_posix.cpp', desc="a relative name's length checked without the directory",
+         edits=[('if (used + length >= room) return ENAMETOOLONG;', 'if (length >= room) return ENAMETOOLONG;')]),
+    dict(id='G7', file='src/dated_name.cpp', desc='the text cut at a separator',
+         edits=[('append(out, room, &used, text, strlen(text))', 'append(out, room, &used, text, strcspn(text, "/\\\\"))')]),
+    dict(id='G8', file='src/command.h', desc='a failure ends with status 1',
+         edits=[('constexpr int STATUS_NOT_RENAMED = 2;', 'constexpr int STATUS_NOT_RENAMED = 1;')]),
+    dict(id='G9', file='src/command.cpp', desc='the dated name echoed on standard output',
+         edits=[('  return STATUS_DONE;\n}\n', '  (void)puts(dated_name);\n  return STATUS_DONE;\n}\n')]),
 ]
 
 # Faults in the Windows files, which mutate.py cannot plant: it builds and tests natively. Each was
@@ -190,4 +211,8 @@ WINDOWS_MUTANTS = [
          edits=[('  if (disable != nullptr) (void)disable(&previous);', '  (void)previous, (void)disable;')]),
     dict(id='WR2', file='src/platform/platform_win32.cpp', desc='a look-alike argument renamed',
          edits=[('  return check_arguments(count);', '  return 0 * check_arguments(count);')]),
+    dict(id='WR4', file='src/platform/platform_win32.cpp', desc='a message written to the console as bytes',
+         edits=[('  if (units > 0) {', '  if (units > 0 && false) {')]),
+    dict(id='WR5', file='src/platform/platform_win32.cpp', desc='a message written to a file as UTF-16',
+         edits=[('DIAGNOSTIC_ROOM && GetConsoleMode(error, &mode)', 'DIAGNOSTIC_ROOM && (GetConsoleMode(error, &mode) || true)')]),
 ]
