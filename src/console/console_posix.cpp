@@ -4,18 +4,15 @@
 // give.
 #include <errno.h>
 #include <fcntl.h>
-#include <langinfo.h>
-#include <locale.h>
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
-#include <strings.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "console/console.h"
 #include "console/terminal_keys.h"
-#include "platform/platform.h"
+#include "platform/platform_posix.h"
 
 namespace {
 
@@ -121,17 +118,6 @@ bool read_byte_within(unsigned char* byte, int timeout_ms) {
     count = poll(&ready, 1, timeout_ms);
   } while (count < 0 && errno == EINTR);
   return count > 0 && read_retrying(byte) == 1;
-}
-
-// How many bytes follow the first of a character in the user's character set. The C and POSIX
-// locales know no multibyte characters, yet the terminal may well send UTF-8 in them.
-std::size_t bytes_to_follow(unsigned char first) {
-  if (name_lead_bytes().lead[first]) return 1;  // loads the user's locale
-  const char* locale = setlocale(LC_CTYPE, nullptr);
-  bool utf8 = strcasecmp(nl_langinfo(CODESET), "UTF-8") == 0 || strcmp(locale, "C") == 0 ||
-              strcmp(locale, "POSIX") == 0;
-  if (!utf8 || first < 0xC2) return 0;
-  return first < 0xE0 ? 1 : first < 0xF0 ? 2 : 3;
 }
 
 // Reads the rest of a multibyte character, so that none of it is left over for the shell.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/platform_posix.h"
 
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
@@ -22,6 +23,12 @@ namespace {
 
 bool locale_loaded = false;
 LeadBytes lead_bytes;
+bool utf8 = false;  // the terminal's bytes may be UTF-8
+
+// The first bytes of UTF-8's two-, three- and four-byte characters; 0xC0 and 0xC1 start none.
+constexpr unsigned char UTF8_TWO_BYTES = 0xC2;
+constexpr unsigned char UTF8_THREE_BYTES = 0xE0;
+constexpr unsigned char UTF8_FOUR_BYTES = 0xF0;
 
 // The double-byte character sets that Windows knows as code pages 932, 936, 949, 950 and 1361,
 // and Shift_JIS X0213, by the names the C library gives them, with the first and last lead byte of
@@ -54,9 +61,13 @@ constexpr DoubleByteSet DOUBLE_BYTE_SETS[] = {
 void load_locale() {
   if (locale_loaded) return;
   locale_loaded = true;
-  // When the user's locale cannot be set, the C locale stays: it has no lead bytes.
+  // When the user's locale cannot be set, the C locale stays: it has no lead bytes. The C and
+  // POSIX locales know no multibyte characters, yet a terminal may well send UTF-8 in them.
   (void)setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
+  const char* locale = setlocale(LC_CTYPE, nullptr);
+  utf8 = strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 ||
+         strcmp(locale, "POSIX") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
     for (const auto& range : set.ranges) {
@@ -131,6 +142,13 @@ int prepare_run(int) {
 const LeadBytes& name_lead_bytes() {
   load_locale();
   return lead_bytes;
+}
+
+std::size_t bytes_to_follow(unsigned char first) {
+  load_locale();
+  if (lead_bytes.lead[first]) return 1;
+  if (!utf8 || first < UTF8_TWO_BYTES) return 0;
+  return first < UTF8_THREE_BYTES ? 1 : first < UTF8_FOUR_BYTES ? 2 : 3;
 }
 
 int get_current_directory(char* out, std::size_t room) {
