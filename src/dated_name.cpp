@@ -6,6 +6,9 @@
 
 namespace {
 
+// Six digits, YYMMDD, and the terminator.
+constexpr std::size_t DATE_STAMP_SIZE = 7;
+
 bool is_lead(const LeadBytes& lead_bytes, char byte) {
   return lead_bytes.lead[static_cast<unsigned char>(byte)];
 }
@@ -38,6 +41,24 @@ bool append(char* out, std::size_t room, std::size_t* used, const char* bytes, s
 const LeadBytes& lead_bytes_for(const char* path) {
   static const LeadBytes NO_LEAD_BYTES{};
   return is_ascii(path) ? NO_LEAD_BYTES : name_lead_bytes();
+}
+
+void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]) {
+  // The year within its century; the remainder is kept positive for years before the era.
+  int fields[3] = {(date.year % 100 + 100) % 100, date.month, date.day};
+  for (std::size_t i = 0; i < 3; ++i) {
+    stamp[2 * i] = static_cast<char>('0' + fields[i] / 10 % 10);
+    stamp[2 * i + 1] = static_cast<char>('0' + fields[i] % 10);
+  }
+  stamp[6] = '\0';
+}
+
+// The date stamp of today's local date.
+int make_date_stamp(char stamp[DATE_STAMP_SIZE]) {
+  LocalDate today;
+  int error = get_local_date(&today);
+  if (error == 0) format_date_stamp(today, stamp);
+  return error;
 }
 
 }  // namespace
@@ -93,23 +114,6 @@ bool drop_trailing_separators(const char* path, char* out, std::size_t room) {
   }
   out[used] = '\0';
   return true;
-}
-
-void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]) {
-  // The year within its century; the remainder is kept positive for years before the era.
-  int fields[3] = {(date.year % 100 + 100) % 100, date.month, date.day};
-  for (std::size_t i = 0; i < 3; ++i) {
-    stamp[2 * i] = static_cast<char>('0' + fields[i] / 10 % 10);
-    stamp[2 * i + 1] = static_cast<char>('0' + fields[i] % 10);
-  }
-  stamp[6] = '\0';
-}
-
-int make_date_stamp(char stamp[DATE_STAMP_SIZE]) {
-  LocalDate today;
-  int error = get_local_date(&today);
-  if (error == 0) format_date_stamp(today, stamp);
-  return error;
 }
 
 bool assemble_dated_name(const PathParts& parts, const char* stamp, const char* text, char* out,

@@ -7,9 +7,6 @@
 
 #include "platform/platform.h"
 
-// Six digits, YYMMDD, and the terminator.
-constexpr std::size_t DATE_STAMP_SIZE = 7;
-
 // A run of bytes inside the full path it was split from.
 struct Piece {
   const char* start;
@@ -34,11 +31,6 @@ std::size_t directory_length(const char* path);
 // Writes path into out without the separators at its end, which name the same directory, unless
 // they are all it has, as the root's; false when it does not fit the room.
 bool drop_trailing_separators(const char* path, char* out, std::size_t room);
-
-void format_date_stamp(const LocalDate& date, char stamp[DATE_STAMP_SIZE]);
-
-// The date stamp of today's local date.
-int make_date_stamp(char stamp[DATE_STAMP_SIZE]);
 
 // Writes drive, dir, fname, stamp, text and ext into out; false when they do not fit its room.
 bool assemble_dated_name(const PathParts& parts, const char* stamp, const char* text, char* out,
