@@ -23,10 +23,10 @@ bool begin_key_input() {
     console = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   }
-  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &saved_mode)) return false;
-  // Mode 0: Ctrl+C arrives as the key it is instead of stopping the process.
-  SetConsoleMode(console, 0);
-  return true;
+  // Mode 0: Ctrl+C arrives as the key it is instead of stopping the process. Where the mode cannot
+  // be set, Ctrl+C would end the process, and there is no wait, as where there is no console.
+  return console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &saved_mode) &&
+         SetConsoleMode(console, 0);
 }
 
 bool read_key_event(KeyEvent* event) {
@@ -44,4 +44,5 @@ bool read_key_event(KeyEvent* event) {
   return true;
 }
 
-void end_key_input() { SetConsoleMode(console, saved_mode); }
+// Nowhere is left to report a mode that cannot be put back.
+void end_key_input() { (void)SetConsoleMode(console, saved_mode); }
