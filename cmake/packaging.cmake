@@ -20,13 +20,14 @@ if(WIN32)
   set(CPACK_SYSTEM_NAME windows)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
-  # Debian wants the man page and the changelog compressed, without a time stamp.
+  # Debian wants the man page and the changelog compressed, without a time stamp. The man page
+  # takes the version from project().
   set(VEMBLO_DOC_DIR share/doc/${PROJECT_NAME})
-  foreach(file doc/vemblo.1 packaging/debian/changelog)
+  configure_file(doc/vemblo.1.in ${CMAKE_BINARY_DIR}/vemblo.1 @ONLY)
+  foreach(file ${CMAKE_BINARY_DIR}/vemblo.1 ${PROJECT_SOURCE_DIR}/packaging/debian/changelog)
     get_filename_component(name ${file} NAME)
-    add_custom_command(OUTPUT ${name}.gz
-      COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/${file} > ${name}.gz
-      DEPENDS ${PROJECT_SOURCE_DIR}/${file} VERBATIM)
+    add_custom_command(OUTPUT ${name}.gz COMMAND gzip -9n -c ${file} > ${name}.gz DEPENDS ${file}
+      VERBATIM)
   endforeach()
   add_custom_target(compressed_docs ALL DEPENDS vemblo.1.gz changelog.gz)
   install(TARGETS vemblo RUNTIME DESTINATION bin)

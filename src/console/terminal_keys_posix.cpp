@@ -1,6 +1,7 @@
-// Terminal key sequences: ESC "[" or ESC "O", parameter bytes (of which the first two numbers
-// are read) and a final byte. The second number, less one, holds the modifiers: 1 Shift, 2 Alt,
-// 4 Ctrl, 8 Meta. Mouse reports are read whole, and are keys with no code.
+// Decodes the key sequences that terminals send to POSIX programs: ESC "[" or ESC "O", parameter
+// bytes (of which the first two numbers are read) and a final byte. The second number, less one,
+// holds the modifiers: 1 Shift, 2 Alt, 4 Ctrl, 8 Meta. Mouse reports are read whole, and are keys
+// with no code.
 #include "console/terminal_keys.h"
 
 namespace {
@@ -84,7 +85,8 @@ bool letter_key(unsigned char final, KeyEvent* event) {
   return true;
 }
 
-// The key of ESC "[" number "~".
+// The key of ESC "[" number "~": 1 to 8 the editing keys, 11 to 15 F1 to F5, 17 to 21 F6 to F10,
+// 23 and 24 F11 and F12. The VT220 numbering skips 16 and 22, where its keyboard had gaps.
 bool numbered_key(unsigned number, KeyEvent* event) {
   static constexpr unsigned EDITING_KEYS[] = {0,        SCAN_HOME,    SCAN_INSERT,    SCAN_DELETE,
                                               SCAN_END, SCAN_PAGE_UP, SCAN_PAGE_DOWN, SCAN_HOME,
