@@ -18,6 +18,9 @@
 
 namespace {
 
+// What every diagnostic says before the first name.
+const std::string CANNOT_RENAME = "vemblo: cannot rename '";
+
 std::string read_file(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -97,7 +100,7 @@ RunResult run_in(const std::string& folder, std::vector<std::string> args) {
   (void)fflush(stdout);
   FILE* out = fopen((streams / "out").c_str(), "wb");
   int saved[] = {dup(1), dup(2)};
-  char home[4096];
+  char home[FILENAME_MAX];
   if (out == nullptr || dup2(fileno(out), 1) < 0 || dup2(fileno(out), 2) < 0 ||
       getcwd(home, sizeof home) == nullptr || chdir(folder.c_str()) != 0) {
     throw std::runtime_error("cannot run in " + folder);
@@ -116,7 +119,7 @@ RunResult run_in(const std::string& folder, std::vector<std::string> args) {
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
                    const std::string& dated, const std::string& reason) {
   std::string to = dated.empty() ? "" : " to '" + dated + "'";
-  std::string error = "vemblo: cannot rename '" + args.at(0) + "'" + to + ": " + reason + "\n";
+  std::string error = CANNOT_RENAME + args.at(0) + "'" + to + ": " + reason + "\n";
   return FolderCase{std::move(before), std::move(args), 2, {}, error};
 }
 
@@ -131,7 +134,7 @@ void check_folder_case(const FolderCase& c) {
   if (!c.after.empty()) after = stamped(c.after, stamp), std::sort(after.begin(), after.end());
   EXPECT_EQ(after, contents(folder.path)) << "a run at midnight may see two dates";
   std::string error = stamped({c.error}, stamp, folder.path)[0];
-  size_t compared = ON_POSIX ? std::string::npos : error.find('\'', 23);  // to the first name
+  size_t compared = ON_POSIX ? std::string::npos : error.find('\'', CANNOT_RENAME.size());
   EXPECT_EQ(error.substr(0, compared), run.err.substr(0, compared));
   EXPECT_TRUE(run.err.find('\n') + 1 == run.err.size()) << "one line";
 }

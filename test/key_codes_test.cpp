@@ -6,7 +6,8 @@
 namespace {
 
 // A modifier alone and a release do not end the wait; a function key, Alt with Escape or a
-// letter, Ctrl+2 and Shift+Tab do. Alt is read before Ctrl when both are held.
+// letter, Ctrl+2 and Shift+Tab do. Alt is read before Ctrl when both are held. The scan codes:
+// 42 Shift, 29 Ctrl, 56 Alt, 59 F1, 1 Escape, 3 the key 2, 15 Tab, 16 Q.
 TEST(KeyCodes, WhichKeysEndTheWait) {
   const struct {
     unsigned scan_code, modifiers;

@@ -69,7 +69,7 @@ struct TerminalRun {
   // the terminal.
   bool waiting(bool prompt = true) {
     return eventually([&] {
-      char buffer[4096];
+      char buffer[4096];  // a read's worth; the loop reads until nothing is left
       struct pollfd ready = {master, POLLIN, 0};
       for (ssize_t got; poll(&ready, 1, 0) > 0 && (got = read(master, buffer, sizeof buffer)) > 0;)
         shown.append(buffer, static_cast<size_t>(got));
