@@ -22,11 +22,14 @@ listing() {
   done
 }
 
+# Makes a new folder, work, that the commands of setup fill, and goes into it.
+folder() { rm -rf work && mkdir work && cd work && eval "$1"; }
+
 # Runs vemblo with arg after the words of a tracer in a new folder that setup fills; sets status
 # and the listings before and after.
 run() {
   local setup=$1 arg=$2 && shift 2
-  rm -rf work && mkdir work && cd work && eval "$setup" && before=$(listing)
+  folder "$setup" && before=$(listing)
   "$@" "$vemblo" "$arg" 2>/dev/null
   status=$? after=$(listing) && cd ..
 }
@@ -100,7 +103,7 @@ for round in 1 2 3 4 5; do
     setup+="mkdir ${n}d; echo i > ${n}d/in; echo b > ${n}d$s; echo a > ${n}a; ln ${n}a ${n}a$s; "
     expected+="${n}a$s=a"$'\n'"${n}d$s/"$'\n'"${n}d$s/in=i"$'\n'
   done
-  rm -rf work && mkdir work && cd work && eval "$setup"
+  folder "$setup"
   pids=()
   for n in 0 1 2 3 4 5 6 7; do "$vemblo" "${n}d" & pids+=($!); "$vemblo" "${n}a" & pids+=($!); done
   for pid in "${pids[@]}"; do wait "$pid" || fail overlapping "a run failed"; done
@@ -111,7 +114,7 @@ done
 # A directory made under the dated name while a run waits to rename a directory there is not
 # replaced, also where the file system refuses the flag that says so. Where the run has taken the
 # name first, the directory cannot be made, and the run renames.
-rm -rf work && mkdir -p work/d && cd work
+folder "mkdir d"
 strace -qq -o /dev/null -e inject=rename:delay_enter=1000000 "$vemblo" d 2>/dev/null &
 sleep 0.3
 if mkdir "d$s" 2>/dev/null; then expected="d/"$'\n'"d$s/" want=2; else expected="d$s/" want=0; fi
