@@ -5,7 +5,18 @@
 // look. A directory takes a file's place only once it stands there. When the dated name is a
 // second name of the file, the argument's name is removed. Whatever fails, nothing is changed;
 // only a crash between two steps can leave a file under a name of the form
-// ".vemblo-aside-PID-N" in its own directory.
+// ".vemblo-aside-PID-N" in its own directory, and, where the file system cannot rename without
+// replacing, an empty file there or an empty directory under the dated name.
+//
+// The routes, and the function that takes each:
+// - a name with separators after it: a directory's is renamed by its name alone (name_source);
+// - a symbolic link that leads to the entry under the dated name: refused (check_link);
+// - a file over nothing or over another file: one rename (move_entry);
+// - a file over a second name of its own: moved aside and renamed over it (remove_second_name);
+// - a directory onto nothing: a rename that replaces nothing (move_entry);
+// - a directory over a file: swapped with it, or the file moved aside first
+//   (replace_file_by_directory, move_aside);
+// - a rename reported done that changed nothing: refused (confirm_renamed).
 #ifndef VEMBLO_REPLACE_H
 #define VEMBLO_REPLACE_H
 

@@ -9,6 +9,7 @@
 namespace {
 
 const std::string MISSING = "No such file or directory";
+const std::string LINKED = "it is a symbolic link to the new name";
 
 // One row for each rule the README states, on every system where it holds, with a comment that
 // names the rules a row holds. The reasons are POSIX's; Windows' own are compared only up to the
@@ -40,6 +41,7 @@ TEST(Command, Folders) {
       // too, and the rest of a name as it is.
       {{"a.txt"}, {"x\ny\xc2\x9b"}, 2, {}, "vemblo: cannot rename 'x?y?' to '{F}/x?y?{S}': " + MISSING + "\n"},
       refused({"a{S}.txt"}, {"a.txt"}, "{F}/a{S}.txt", MISSING),
+      refused({"a{S}/"}, {"a"}, "{F}/a{S}", MISSING),
       refused({}, {"\xc3\xa9"}, "{F}/\xc3\xa9{S}", MISSING),
       refused({"a.txt"}, {""}, "{F}{S}", MISSING),
       // Only "/?" itself, and only as the first argument, asks for the usage screen.
@@ -55,9 +57,11 @@ TEST(Command, Folders) {
   };
   const std::vector<FolderCase> posix_cases = {
       // A link is renamed, never what it points to, and a link to a directory is no directory;
-      // a link to the entry under the dated name stays, or that entry would be lost.
+      // a link whose text, or that of a link it leads to, names the entry under the dated name
+      // stays, or that entry would be lost.
       {{"a.txt", "d/", "a{S}.txt->d"}, {"a.txt"}, 0, {"a{S}.txt=a.txt", "d/"}},
-      refused({"a{S}.txt", "a.txt->a{S}.txt"}, {"a.txt"}, "{F}/a{S}.txt", "it is a symbolic link to the new name"),
+      refused({"a{S}", "a->a{S}/"}, {"a"}, "{F}/a{S}", LINKED),
+      refused({"x", "a{S}->x", "b->a{S}", "a->b"}, {"a"}, "{F}/a{S}", LINKED),
       // "\" splits the name on every system, but names no directory on POSIX systems, in the name
       // or in the text.
       {{"a.d\\x"}, {"a.d\\x", "\\b"}, 0, {"a.d\\x{S}\\b=a.d\\x"}},

@@ -12,5 +12,6 @@ dir=$(mktemp -d)
 mkdir "$dir/folder" "$dir/fuse"
 trap 'umount "$dir/fuse"; rm -rf "$dir"' EXIT
 bindfs "$dir/folder" "$dir/fuse" || exit 1
-export TMPDIR=$dir/fuse
+# The folder behind the mount, where another client's changes go unseen by its cache for a while.
+export TMPDIR=$dir/fuse VEMBLO_BACKING=$dir/folder
 "$1" --gtest_filter='Command.*' && bash "$(dirname "$0")/program_test.sh" "$2"

@@ -62,8 +62,10 @@ fi
 
 # Each file-system call of a run fails in turn, and each rename of a file claims to be done and
 # does nothing, as between two names of one file: the run then changes nothing and ends with
-# status 2, or renames with status 0. Calls before the first that asks for the current directory
-# start the program. Each route: what the folder holds, the argument, and what it holds after.
+# status 2, or renames with status 0. Ctrl+C at each call ends the run with status 130 once its
+# steps are done, with nothing changed or renamed, and no placeholder or aside name left. Calls
+# before the first that asks for the current directory start the program. Each route: what the
+# folder holds, the argument, and what it holds after.
 for route in "echo a > a|a|a$s=a" "echo a > a; echo b > a$s|a|a$s=a" "echo a > a; ln a a$s|a|a$s=a" \
   "mkdir d; echo i > d/in|d|d$s/ d$s/in=i" "mkdir d; echo i > d/in; echo b > d$s|d|d$s/ d$s/in=i"; do
   IFS='|' read -r setup arg renamed <<<"$route"
@@ -73,14 +75,15 @@ for route in "echo a > a|a|a$s=a" "echo a > a; echo b > a$s|a|a$s=a" "echo a > a
   while read -r line; do
     call=${line%%(*} && count[$call]=$((${count[$call]:-0} + 1))
     [ ${#faults[@]} -gt 0 ] || [ "$call" = getcwd ] || continue
-    faults+=("inject=$call:error=EIO:when=${count[$call]}")
+    faults+=("inject=$call:error=EIO:when=${count[$call]}" "inject=$call:signal=SIGINT:when=${count[$call]}")
     [ "$call$arg" = rename"a" ] && faults+=("inject=rename:retval=0:when=${count[$call]}")
   done <"$top/calls"
   [ ${#faults[@]} -gt 3 ] || fail "$route" "too few calls"
   for fault in "${faults[@]}"; do
     run "$setup" "$arg" strace -qq -o /dev/null -e "$fault"
-    { [ $status = 0 ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
-      { [ $status = 2 ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
+    [[ $fault == *SIGINT* ]] && done=130 failed=130 || done=0 failed=2
+    { [ $status = $done ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
+      { [ $status = $failed ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
   done
 done
 
@@ -88,9 +91,9 @@ done
 # rename with no unlink before it, a directory is renamed with RENAME_NOREPLACE, and a diagnostic
 # line of up to PIPE_BUF bytes goes out in one write.
 trace() { run "$1" "$2" strace -qq -o "$top/calls" -e "trace=$3" && cat "$top/calls"; }
-calls=$(trace "echo a > a; echo b > a$s" a rename,renameat2,unlink)
-[ "$(grep -c . <<<"$calls")" = 1 ] && [[ $calls == rename\(* ]] || fail guarantees "$calls"
-[[ $(trace "mkdir d" d rename,renameat2) == *RENAME_NOREPLACE* ]] || fail guarantees "a directory"
+calls=$(trace "echo a > a; echo b > a$s" a '/^(rename|unlink)')
+[ "$(grep -c . <<<"$calls")" = 1 ] && [[ $calls == rename* ]] || fail guarantees "$calls"
+[[ $(trace "mkdir d" d '/^rename') == *RENAME_NOREPLACE* ]] || fail guarantees "a directory"
 # A name of 1,900 bytes, twice in the line with its folder, makes about 3,900 of PIPE_BUF's 4,096.
 [ "$(trace : "$(printf 'x%.0s' {1..1900})" write | grep -c .)" = 1 ] || fail guarantees "a long line"
 
@@ -111,11 +114,41 @@ for round in 1 2 3 4 5; do
   cd ..
 done
 
+# Identical runs, their steps put in an order by delays: a run moves aside only the file it looked
+# at, never the directory another run has put in its place, and puts nothing back over it. None
+# leaves a name behind, and at least one renames.
+folder "mkdir d; echo i > d/in; echo b > d$s"
+strace -qq -o /dev/null -e inject=mkdir:delay_enter=300000:when=1 "$vemblo" d 2>/dev/null &
+one=$!
+strace -qq -o /dev/null -e inject=renameat2:delay_enter=300000:when=2 "$vemblo" d 2>/dev/null &
+two=$!
+sleep 0.02
+strace -qq -o /dev/null -e 'inject=/^rename(at)?$:delay_enter=100000:when=1' "$vemblo" d 2>/dev/null
+statuses=$?
+wait $one && statuses+=" 0" || statuses+=" $?"
+wait $two && statuses+=" 0" || statuses+=" $?"
+[[ $statuses == *0* ]] && [ "$(listing)" = "d$s/"$'\n'"d$s/in=i" ] || fail identical "$statuses $(listing)"
+cd ..
+
+# Where a cache keeps what the file system looked like, as NFS clients do, a look may be stale:
+# another client has replaced the dated name, a second name of the argument, behind the mount.
+# The argument's file still ends under the dated name, replacing the other, or nothing changes.
+if [ -n "${VEMBLO_BACKING:-}" ]; then
+  folder "" && behind=$VEMBLO_BACKING${PWD#"$TMPDIR"}
+  (cd "$behind" && echo a > a && ln a "a$s") && cat a "a$s" >/dev/null
+  (cd "$behind" && echo new > n && mv n "a$s")
+  "$vemblo" a 2>/dev/null
+  status=$? after=$(cd "$behind" && listing)
+  { [ $status = 0 ] && [ "$after" = "a$s=a" ]; } ||
+    { [ $status = 2 ] && [ "$after" = "a=a"$'\n'"a$s=new" ]; } || fail "stale look" "$status $after"
+  cd ..
+fi
+
 # A directory made under the dated name while a run waits to rename a directory there is not
 # replaced, also where the file system refuses the flag that says so. Where the run has taken the
 # name first, the directory cannot be made, and the run renames.
 folder "mkdir d"
-strace -qq -o /dev/null -e inject=rename:delay_enter=1000000 "$vemblo" d 2>/dev/null &
+strace -qq -o /dev/null -e 'inject=/^rename(at)?$:delay_enter=1000000' "$vemblo" d 2>/dev/null &
 sleep 0.3
 if mkdir "d$s" 2>/dev/null; then expected="d/"$'\n'"d$s/" want=2; else expected="d$s/" want=0; fi
 wait $!

@@ -22,7 +22,8 @@ constexpr std::size_t MAX_FULL_PATH = PATH_MAX;
 // message describes them.
 extern const int SYS_NAME_TOO_LONG;
 extern const int SYS_ENTRY_EXISTS;
-// What exchange_entries gives where the system or the file system cannot swap two entries.
+extern const int SYS_NO_ENTRY;
+// What a service gives where the system or the file system cannot do what it asks.
 extern const int SYS_NOT_SUPPORTED;
 
 // Bytes that start a two-byte character in the character set of the names.
@@ -41,6 +42,7 @@ enum class EntryKind { none, file, directory, link };
 // What stands under a name. Two entries with equal volume and id are one file.
 struct Entry {
   EntryKind kind;
+  int missing;                // for kind none, the system's reason: no such entry, not a directory
   unsigned long long links;   // how many names the file has
   unsigned long long volume;  // the device or volume that holds it
   unsigned char id[16];       // its number there, as wide as the system gives it
@@ -66,6 +68,15 @@ int get_local_date(LocalDate* date);
 // which nothing can be reached gives kind none; any other failure to look is an error.
 int look_at_entry(const char* name, bool follow, Entry* entry);
 
+// Gives the file under from the second name to; a directory gets none, and SYS_NOT_SUPPORTED
+// says that the file system gives none at all.
+int make_second_name(const char* from, const char* to);
+
+// The name of the entry that the text of the symbolic link under name names: the text as it
+// stands when absolute, else in the link's own directory, less the separators after it.
+// SYS_NOT_SUPPORTED where the text cannot be read.
+int read_link(const char* name, char* out, std::size_t room);
+
 // Removes the file under name, never a directory.
 int remove_file(const char* name);
 
@@ -78,6 +89,11 @@ int rename_keeping(const char* from, const char* to);
 
 // Swaps the entries under a and b in one step.
 int exchange_entries(const char* a, const char* b);
+
+// Hold the signals, or on Windows Ctrl+C and Ctrl+Break, that would end the process between two
+// steps that change entries; once released, a held one ends it as it asks.
+void hold_interrupts();
+void release_interrupts();
 
 // The number of this process, which no other process running now has.
 unsigned long get_process_id();

@@ -1,5 +1,7 @@
 // The platform services on POSIX systems. Names are plain bytes here; the user's locale tells
 // which of them start a two-byte character, as a Windows code page would.
+#include "platform/platform_posix.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -13,10 +15,10 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
-#include "platform/platform_posix.h"
 
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
+const int SYS_NO_ENTRY = ENOENT;
 const int SYS_NOT_SUPPORTED = ENOTSUP;
 
 namespace {
@@ -24,6 +26,7 @@ namespace {
 bool locale_loaded = false;
 LeadBytes lead_bytes;
 bool utf8 = false;  // the terminal's bytes may be UTF-8
+sigset_t unheld;    // the signals blocked before hold_interrupts
 
 // The first bytes of UTF-8's two-, three- and four-byte characters; 0xC0 and 0xC1 start none.
 constexpr unsigned char UTF8_TWO_BYTES = 0xC2;
@@ -66,8 +69,8 @@ void load_locale() {
   (void)setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
   const char* locale = setlocale(LC_CTYPE, nullptr);
-  utf8 = strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 ||
-         strcmp(locale, "POSIX") == 0;
+  utf8 =
+      strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 || strcmp(locale, "POSIX") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
     for (const auto& range : set.ranges) {
@@ -190,6 +193,7 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   struct stat status;
   *entry = Entry{};
   if ((follow ? stat(name, &status) : lstat(name, &status)) != 0) {
+    entry->missing = errno;
     return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? 0 : errno;
   }
   entry->kind = S_ISDIR(status.st_mode)   ? EntryKind::directory
@@ -199,6 +203,29 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   entry->volume = status.st_dev;
   memcpy(entry->id, &status.st_ino, sizeof status.st_ino);
   return 0;
+}
+
+// Linux answers EPERM both for a directory and where the file system has no second names (FAT,
+// exFAT, some SMB mounts); others answer EOPNOTSUPP there.
+int make_second_name(const char* from, const char* to) {
+  if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) == 0) return 0;
+  int error = errno;
+  struct stat status;
+  if (error == EPERM && lstat(from, &status) == 0 && S_ISDIR(status.st_mode)) return EISDIR;
+  return error == EPERM || error == EOPNOTSUPP ? ENOTSUP : error;
+}
+
+int read_link(const char* name, char* out, std::size_t room) {
+  char text[PATH_MAX];
+  ssize_t size = readlink(name, text, sizeof text);
+  if (size < 0) return errno;
+  if (static_cast<std::size_t>(size) == sizeof text) return ENAMETOOLONG;
+  while (size > 1 && text[size - 1] == '/') --size;
+  text[size] = '\0';
+  const char* slash = strrchr(name, '/');
+  int directory = text[0] == '/' || slash == nullptr ? 0 : static_cast<int>(slash + 1 - name);
+  int length = snprintf(out, room, "%.*s%s", directory, name, text);
+  return length >= 0 && static_cast<std::size_t>(length) < room ? 0 : ENAMETOOLONG;
 }
 
 int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
@@ -213,6 +240,15 @@ int rename_keeping(const char* from, const char* to) {
 int exchange_entries(const char* a, const char* b) {
   return rename_in_one_step(a, b, /*swap=*/true);
 }
+
+// Every signal waits, SIGKILL and SIGSTOP apart, which the system does not let wait.
+void hold_interrupts() {
+  sigset_t all;
+  sigfillset(&all);
+  (void)sigprocmask(SIG_BLOCK, &all, &unheld);
+}
+
+void release_interrupts() { (void)sigprocmask(SIG_SETMASK, &unheld, nullptr); }
 
 unsigned long get_process_id() { return static_cast<unsigned long>(getpid()); }
 

