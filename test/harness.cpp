@@ -1,5 +1,5 @@
-// The harness, alike on every system: folders through the C library, and run_command with its
-// standard output and error going to a file.
+// The harness, alike on every system: folders through the C++ library, names read as the C
+// library gives them, and run_command with its standard output and error going to a file.
 #include "harness.h"
 
 #include <dirent.h>
@@ -10,11 +10,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "command.h"
+
+namespace fs = std::filesystem;
+
+const char SEPARATOR = static_cast<char>(fs::path::preferred_separator);
 
 namespace {
 
@@ -57,7 +63,11 @@ std::vector<std::string> contents(const std::string& path, const std::string& pr
   if (dir != nullptr) closedir(dir);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
-    std::string full = path + SEPARATOR + name, entry = prefix + name, suffix = entry_suffix(full);
+    std::string full = path + SEPARATOR + name, entry = prefix + name;
+    fs::file_status status = fs::symlink_status(full);
+    std::string suffix = fs::is_directory(status) ? "/"
+                         : fs::is_symlink(status) ? "->" + fs::read_symlink(full).string()
+                                                  : "";
     std::string text = suffix.empty() ? read_file(full) : entry;
     all.push_back(entry + suffix + (text == entry ? "" : "=" + text));
     if (suffix != "/") continue;
@@ -70,11 +80,12 @@ void populate(const ScopedFolder& folder, const std::vector<std::string>& entrie
   for (const std::string& entry : entries) {
     size_t arrow = entry.find('>');
     bool hard = arrow != std::string::npos && entry[arrow - 1] == '=';
-    if (arrow != std::string::npos) {
-      std::string target = entry.substr(arrow + 1);
-      make_entry(folder / entry.substr(0, arrow - 1), hard ? folder / target : target, hard);
+    if (hard) {
+      fs::create_hard_link(folder / entry.substr(arrow + 1), folder / entry.substr(0, arrow - 1));
+    } else if (arrow != std::string::npos) {
+      fs::create_symlink(entry.substr(arrow + 1), folder / entry.substr(0, arrow - 1));
     } else if (entry.back() == '/') {
-      make_entry(folder / entry);
+      fs::create_directory(folder / entry);
     } else if (!(std::ofstream(folder / entry, std::ios::binary) << entry)) {
       throw std::runtime_error("cannot write " + entry);
     }
@@ -83,17 +94,18 @@ void populate(const ScopedFolder& folder, const std::vector<std::string>& entrie
 
 }  // namespace
 
-ScopedFolder::ScopedFolder() : path(make_temp_folder()) {}
+// Below TMPDIR where it is set, so that the tests can run again on another file system.
+ScopedFolder::ScopedFolder()
+    : path([] {
+        static std::mt19937 random{std::random_device{}()};
+        fs::path folder;
+        do folder = fs::temp_directory_path() / ("vemblo-test-" + std::to_string(random()));
+        while (!fs::create_directory(folder));
+        return fs::canonical(folder).string();
+      }()) {}
 
-// Deepest entries first; a link is removed, never followed.
-ScopedFolder::~ScopedFolder() {
-  std::vector<std::string> all = contents(path);
-  for (auto entry = all.rbegin(); entry != all.rend(); ++entry) {
-    std::string name = *this / entry->substr(0, std::min(entry->find("->"), entry->find('=')));
-    if (unlink(name.c_str()) != 0) rmdir(name.c_str());
-  }
-  rmdir(path.c_str());
-}
+// A link is removed, never followed.
+ScopedFolder::~ScopedFolder() { fs::remove_all(path); }
 
 RunResult run_in(const std::string& folder, std::vector<std::string> args) {
   ScopedFolder streams;

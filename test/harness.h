@@ -46,11 +46,6 @@ FolderCase refused(std::vector<std::string> before, std::vector<std::string> arg
 void check_folder_case(const FolderCase& c);
 
 // The rest differs by platform.
-std::string make_temp_folder();
-// Makes a folder, a symbolic link (target given), or a second name of a file (file given).
-void make_entry(const std::string& path, const std::string& target = "", bool hard = false);
-// "/" for a folder, "->target" for a symbolic link, "" for a file, "?" for nothing.
-std::string entry_suffix(const std::string& path);
 // Whether names reach the program in the locale's double-byte character set; on Windows, whether
 // the code page is 932, Shift_JIS.
 bool double_byte_available(const char* locale);
