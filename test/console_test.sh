@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# The program in a real terminal, tmux: the native one, or a Windows one in wine's console.
+# The usage screen stands whole before the wait for a key; what should not end the wait does not,
+# each key does, with status 0, the terminal's mode as before and no byte left for the shell.
+# Natively, a signal that ends the process gives the mode back first, and one that stops it until
+# it goes on; an ignored SIGHUP stays ignored, and a screen that cannot be written still waits.
+# Under wine, names that only UTF-8 can carry are renamed, one of them over 259 bytes; a failure
+# message shows them as they are in the console and in UTF-8 in a file; and a file under System32
+# is renamed there, not in SysWOW64.
+# Usage: console_test.sh PROGRAM [EMULATOR]
+set -u
+program=$(realpath "$1") wine=${2:-}
+dir=$(mktemp -d)
+runs=0 failures=0
+trap 'for ((; runs > 0; runs--)); do tmux -L "vemblo-keys-$$-$runs" kill-server; done 2>/dev/null
+  rm -rf "$dir"' EXIT
+fail() { echo "FAIL ($case): $*" && failures=$((failures + 1)); }
+screen='\nVemblo, version 1.1 (Build 1) \nStamps a file'"'"'s name with the day'"'"'s date. \n'
+screen+='Created 11.02.00 \n\nVemblo [file name] [text] \n'
+screen+='        file name - name of the file, being renamed \n'
+screen+='        text      - editional text in file name \n\nVemblo  /?        - help \n\n'
+screen+='press Enter ...'
+# Standard input is a file, which the wait must not read. Wine's console reads the terminal through
+# it, and a Windows program writes its own line ends.
+export DIR=$dir PROGRAM=$program WINE=$wine INPUT=/etc/passwd
+[ -n "$wine" ] && screen=${screen//\\n/\\r\\n} INPUT=/dev/tty
+cat >"$dir/run" <<'EOF'
+cd "$DIR" && stty -g >before
+eval "$1"
+eval "(echo \$BASHPID >pid; exec $WINE \"\$PROGRAM\" ${3:-'/?'} <\"\$INPUT\" ${2:->out})"
+echo $? >status; stty -g >after; stty raw -echo; timeout 0.3 cat >left; exec sleep 60
+EOF
+
+# True once the command holds, within $1 tenths of a second.
+within() {
+  for ((i = 0; i < $1; i++)); do "${@:2}" && return || sleep 0.1; done
+  false
+}
+# The screen stands whole, unless the output goes elsewhere, and the terminal reads raw.
+waiting() {
+  { [ -n "$redirect" ] || cmp -s "$dir/out" <(printf "$screen"); } &&
+    stty -F "$tty" 2>/dev/null | grep -q -- -icanon
+}
+given_back() { [ "$(stty -F "$tty" -g)" = "$(cat "$dir/before")" ]; }
+# Runs the program in a terminal of its own after the shell words $1, its output going where the
+# redirection $2 says, a file by default, with the arguments $3, "/?" by default.
+start() {
+  socket=vemblo-keys-$$-$((++runs)) redirect=${2:-}
+  rm -f "$dir"/{out,pid,status,after,left}
+  tmux -L "$socket" new-session -d -x 100 -y 30 "bash '$dir/run' \"${1:-}\" '$redirect' \"${3:-}\""
+  tty=$(tmux -L "$socket" display-message -p '#{pane_tty}')
+}
+# Starts the wait, and waits up to 30 s (wine starts slowly) for it.
+start_wait() {
+  start "$@"
+  within 300 waiting || fail "no wait began: $(od -c "$dir/out" 2>/dev/null | tail -3)"
+}
+# Types bytes written as printf writes them, and gives the program a moment to answer.
+press() {
+  [ -z "$1" ] || tmux -L "$socket" send-keys -H $(printf "$1" | od -An -tx1 -v)
+  sleep "${2:-0.1}"
+}
+# Waits up to a minute for the program to end with status $1, and checks what it leaves.
+finish() {
+  within 600 test -e "$dir/left"
+  [ "$(cat "$dir/status" 2>/dev/null)" = "$1" ] || fail "status $(cat "$dir/status" 2>/dev/null)"
+  [ -n "$wine" ] || cmp -s "$dir/before" "$dir/after" || fail "mode not given back"
+  [ -s "$dir/left" ] && fail "left for the shell: $(od -c "$dir/left")"
+}
+
+# Each row: the locale, what is typed first, which must not end the wait, then the key that does,
+# its last part a little later, as a sequence split across two reads over ssh comes.
+# Wine's console reads the terminal's bytes into key events of its own.
+rows=("||x" "||\r" "||\x03" "||\x1b[A" "||\x1b[15~")
+[ -n "$wine" ] || rows+=("C.UTF-8||\x1b" "C.UTF-8||\x1b[1;5D" "C.UTF-8||\x1bOM" "C.UTF-8||\0"
+  "C.UTF-8||\x1bOP" "C.UTF-8||\xc3\xa9" "C||\xe2\x82\xac" "C.UTF-8|\x1b[M !!|x"
+  "C.UTF-8|\x1b[$(printf '1%.0s' {1..30})~|x" "C.UTF-8|\x1b[<0;12;5M|x" "C.UTF-8||\x1b|[A")
+for case in "${rows[@]}"; do
+  IFS='|' read -r locale ignored key later <<<"$case"
+  start_wait "${locale:+export LC_ALL=$locale}"
+  flags=$(stty -F "$tty" -a | tr ' ' '\n' | grep -c -x -e -icrnl -e -ixon -e -echo)
+  [ -n "$wine" ] || [ "$flags" = 3 ] || fail "Enter gives 13, Ctrl+S a key, and no key shows"
+  press "$ignored"
+  [ -e "$dir/status" ] && fail "ended by what it should ignore"
+  press "$key" 0.01
+  press "$later"
+  finish 0
+done
+
+if [ -n "$wine" ]; then
+  # 116 characters take 348 bytes in UTF-8, but only 116 units in UTF-16.
+  long="$(printf '日%.0s' {1..80})/$(printf '本%.0s' {1..36})"
+  mkdir "$dir/${long%/*}"
+  for case in Zdjęcie.jpg "$long.txt"; do
+    echo hello >"$dir/$case"
+    start "" "" "'$case' 日本"
+    finish 0
+    [ "$(cat "$dir/${case%.*}"[0-9][0-9][0-9][0-9][0-9][0-9]日本."${case##*.}")" = hello ] || fail "not renamed"
+  done
+  # Written to the console as UTF-16, the message shows the names whatever the console's code
+  # page; sent to a file, it is UTF-8.
+  case=message
+  start "" "" "'Zdjęcie-brak.jpg' 日本"
+  finish 2
+  tmux -L "$socket" capture-pane -p -J | grep -q "cannot rename 'Zdjęcie-brak.jpg' to '.*brak[0-9]*日本.jpg'" ||
+    fail "$(tmux -L "$socket" capture-pane -p -J | grep -a vemblo)"
+  start "" "2>err" "'Zdjęcie-brak.jpg'"
+  finish 2
+  grep -q "cannot rename 'Zdjęcie-brak.jpg'" "$dir/err" || fail "$(cat "$dir/err")"
+  # On 64-bit Windows a 32-bit program's names under System32 lead to SysWOW64 unless it says no.
+  case=System32
+  windows=${WINEPREFIX:-$HOME/.wine}/drive_c/windows
+  for folder in system32 syswow64; do echo "$folder" >"$windows/$folder/vemblo-test-$$"; done
+  start "" "" "'C:\\windows\\system32\\vemblo-test-$$'"
+  finish 0
+  [ "$(cat "$windows/system32/vemblo-test-$$"[0-9]*)" = system32 ] &&
+    [ -e "$windows/syswow64/vemblo-test-$$" ] || fail "another file renamed"
+  rm -f "$windows"/sys*/vemblo-test-$$*
+  exit $((failures > 0))
+fi
+
+for case in TERM HUP INT QUIT USR1 ALRM XFSZ; do
+  start_wait
+  kill -$case "$(cat "$dir/pid")"
+  finish $((128 + $(kill -l $case)))
+done
+case=stop
+start_wait
+kill -TSTP "$(cat "$dir/pid")"
+within 50 given_back || fail "the mode stays raw while stopped"
+kill -CONT "$(cat "$dir/pid")"
+within 50 waiting
+press q
+finish 0
+case="ignored SIGHUP, closed output"
+start_wait "trap '' HUP; exec {closed}> >(:); sleep 0.2" '>&$closed'
+kill -HUP "$(cat "$dir/pid")"
+press q
+finish 0
+[ "$failures" = 0 ]
