@@ -29,7 +29,10 @@ constexpr const char* USAGE_PIECES[] = {
 bool is_help_request(const char* file_arg) { return strcmp(file_arg, "/?") == 0; }
 
 void show_usage() {
-  // A screen that cannot be written is no reason not to wait: failures are ignored.
+  // A screen that cannot be written is no reason not to wait: failures are ignored. The screen
+  // is kept as the pieces it is made of, so that each line can be read beside what it shows,
+  // blank before its end included. fputs writes each as it stands, no piece being a format, and
+  // the stream gathers them: on a terminal each line goes out as it ends, elsewhere at the flush.
   for (const char* piece : USAGE_PIECES) (void)fputs(piece, stdout);
   // The whole screen and the prompt stand before the wait begins, even on a buffered stream.
   (void)fflush(stdout);
