@@ -141,21 +141,22 @@ constexpr int MAX_LINKS_FOLLOWED = 40;
 // leads there when the text of a link on its chain names the entry: "a261206/" names a file that
 // no system follows it to. Where the texts cannot be read, the system follows the chain.
 int check_link(const char* link, const Entry& target) {
-  char path[MAX_FULL_PATH];
-  char next[MAX_FULL_PATH];
+  char paths[2][MAX_FULL_PATH];
   const char* name = link;
-  Entry entry{};
-  entry.kind = EntryKind::link;
-  for (int step = 0; step < MAX_LINKS_FOLLOWED && entry.kind == EntryKind::link; ++step) {
-    int error = read_link(name, next, sizeof next);
-    if (error == SYS_NOT_SUPPORTED)
+  for (int step = 0; step < MAX_LINKS_FOLLOWED; ++step) {
+    char* next = paths[step % 2];
+    Entry entry;
+    int error = read_link(name, next, MAX_FULL_PATH);
+    bool whole = error == SYS_NOT_SUPPORTED;  // the system follows the chain to its end
+    if (whole) {
       error = look_at_entry(name, /*follow=*/true, &entry);
-    else if (error == 0)
+    } else if (error == 0) {
       error = look_at_entry(next, /*follow=*/false, &entry);
+    }
     if (error != 0) return error;
     if (same_file(entry, target)) return LINKS_TO_DATED_NAME;
-    memcpy(path, next, strlen(next) + 1);
-    name = path;
+    if (whole || entry.kind != EntryKind::link) return 0;
+    name = next;
   }
   return 0;
 }

@@ -57,11 +57,11 @@ TEST(Command, Folders) {
   };
   const std::vector<FolderCase> posix_cases = {
       // A link is renamed, never what it points to, and a link to a directory is no directory;
-      // a link whose text, or that of a link it leads to, names the entry under the dated name
-      // stays, or that entry would be lost.
+      // a link whose text, read in its own folder, or that of a link it leads to, names the entry
+      // under the dated name stays, or that entry would be lost.
       {{"a.txt", "d/", "a{S}.txt->d"}, {"a.txt"}, 0, {"a{S}.txt=a.txt", "d/"}},
       refused({"a{S}", "a->a{S}/"}, {"a"}, "{F}/a{S}", LINKED),
-      refused({"x", "a{S}->x", "b->a{S}", "a->b"}, {"a"}, "{F}/a{S}", LINKED),
+      refused({"d/", "d/x", "d/a{S}->x", "d/b->a{S}", "d/a->b"}, {"d/a"}, "{F}/d/a{S}", LINKED),
       // "\" splits the name on every system, but names no directory on POSIX systems, in the name
       // or in the text.
       {{"a.d\\x"}, {"a.d\\x", "\\b"}, 0, {"a.d\\x{S}\\b=a.d\\x"}},

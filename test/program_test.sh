@@ -117,7 +117,7 @@ cd ..
 # The argument's file still ends under the dated name, replacing the other, or nothing changes.
 if [ -n "${VEMBLO_BACKING:-}" ]; then
   folder "" && behind=$VEMBLO_BACKING${PWD#"$TMPDIR"}
-  (cd "$behind" && echo a > a && ln a "a$s") && cat a "a$s" >/dev/null
+  (cd "$behind" && echo a > a && ln a "a$s") && stat a "a$s" >/dev/null
   (cd "$behind" && echo new > n && mv n "a$s")
   "$vemblo" a 2>/dev/null
   status=$? after=$(cd "$behind" && listing)

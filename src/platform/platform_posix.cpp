@@ -1,7 +1,5 @@
 // The platform services on POSIX systems. Names are plain bytes here; the user's locale tells
 // which of them start a two-byte character, as a Windows code page would.
-#include "platform/platform_posix.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -15,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/platform_posix.h"
 
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
@@ -69,8 +68,8 @@ void load_locale() {
   (void)setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
   const char* locale = setlocale(LC_CTYPE, nullptr);
-  utf8 =
-      strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 || strcmp(locale, "POSIX") == 0;
+  utf8 = strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 ||
+         strcmp(locale, "POSIX") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
     for (const auto& range : set.ranges) {
