@@ -28,7 +28,7 @@ cat >"$dir/run" <<'EOF'
 cd "$DIR" && stty -g >before
 eval "$1"
 eval "(echo \$BASHPID >pid; exec $WINE \"\$PROGRAM\" ${3:-'/?'} <\"\$INPUT\" ${2:->out})"
-echo $? >status; stty -g >after; stty raw -echo; timeout 0.3 cat >left; exec sleep 60
+echo $? >status; stty -g >after; stty raw -echo; timeout --foreground 0.3 cat >rest; mv rest left; exec sleep 60
 EOF
 
 # True once the command holds, within $1 tenths of a second.
@@ -46,7 +46,7 @@ given_back() { [ "$(stty -F "$tty" -g)" = "$(cat "$dir/before")" ]; }
 # redirection $2 says, a file by default, with the arguments $3, "/?" by default.
 start() {
   socket=vemblo-keys-$$-$((++runs)) redirect=${2:-}
-  rm -f "$dir"/{out,pid,status,after,left}
+  rm -f "$dir"/{out,pid,status,after,rest,left}
   tmux -L "$socket" new-session -d -x 100 -y 30 "bash '$dir/run' \"${1:-}\" '$redirect' \"${3:-}\""
   tty=$(tmux -L "$socket" display-message -p '#{pane_tty}')
 }
