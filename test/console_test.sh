@@ -55,10 +55,13 @@ start_wait() {
   start "$@"
   within 300 waiting || fail "no wait began: $(od -c "$dir/out" 2>/dev/null | tail -3)"
 }
-# Types bytes written as printf writes them, and gives the program a moment to answer.
+# Types bytes written as printf writes them, and 10 ms later those of $2, in one tmux command so
+# that no client start comes between; then gives the program a moment to answer.
 press() {
-  [ -z "$1" ] || tmux -L "$socket" send-keys -H $(printf "$1" | od -An -tx1 -v)
-  sleep "${2:-0.1}"
+  local keys=(send-keys -H $(printf "$1" | od -An -tx1 -v))
+  [ -z "${2:-}" ] || keys+=(\; run-shell "sleep 0.01" \; send-keys -H $(printf "$2" | od -An -tx1 -v))
+  [ -z "$1" ] || tmux -L "$socket" "${keys[@]}"
+  sleep 0.1
 }
 # Waits up to a minute for the program to end with status $1, and checks what it leaves.
 finish() {
@@ -82,8 +85,7 @@ for case in "${rows[@]}"; do
   [ -n "$wine" ] || [ "$flags" = 3 ] || fail "Enter gives 13, Ctrl+S a key, and no key shows"
   press "$ignored"
   [ -e "$dir/status" ] && fail "ended by what it should ignore"
-  press "$key" 0.01
-  press "$later"
+  press "$key" "$later"
   finish 0
 done
 
