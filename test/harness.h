@@ -45,7 +45,6 @@ FolderCase refused(std::vector<std::string> before, std::vector<std::string> arg
 // Runs the case and checks its status, its diagnostic and the entries it leaves.
 void check_folder_case(const FolderCase& c);
 
-// The rest differs by platform.
 // Whether names reach the program in the locale's double-byte character set; on Windows, whether
 // the code page is 932, Shift_JIS.
 bool double_byte_available(const char* locale);

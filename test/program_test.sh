@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The built vemblo where only a process of its own shows what a run does: at the root, in other
 # time zones, without a terminal, with a closed standard error, over a file bound to its dated
-# name, with each of its file-system calls failing in turn, in the calls that keep its guarantees,
-# overlapping other runs, and while a directory is made under its dated name. Folders are made
-# below TMPDIR, so that the script can run again on another file system.
+# name, with each of its file-system calls failing or interrupted in turn, in the calls that keep
+# its guarantees, beside identical runs, while a directory is made under its dated name, and, on a
+# FUSE mount, after a change behind the mount. Folders are made below TMPDIR, so that the script
+# can run again on another file system.
 # Usage: program_test.sh VEMBLO
 set -u
 vemblo=$(realpath "$1")
