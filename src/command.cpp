@@ -90,9 +90,7 @@ int run_command(int argc, char** argv) {
     report_failure(file_arg, nullptr, error);
     return STATUS_NOT_RENAMED;
   }
-  hold_interrupts();
   error = replace_and_rename(file_arg, dated_name);
-  release_interrupts();
   if (error != 0) {
     report_failure(file_arg, dated_name, error);
     return STATUS_NOT_RENAMED;

@@ -1,6 +1,6 @@
 // Replacing and renaming: how the file argument comes to stand under its dated name, replacing
 // a file there but never a directory, with nothing lost at any step, on file systems that can
-// rename without replacing and on those that cannot.
+// rename without replacing and on those that cannot (NFS, SMB, FUSE).
 #include "replace.h"
 
 #include <stdio.h>
@@ -16,43 +16,62 @@ bool same_file(const Entry& a, const Entry& b) {
          memcmp(a.id, b.id, sizeof a.id) == 0;
 }
 
-// The aside names carry the process id, so no two runs take the same one. A run that crashed
-// may have left one behind for a later process of the same number; a few more get past it.
-constexpr int ASIDE_ATTEMPTS = 10;
+// A name of this run's own is new at each try; a try that meets a name in use takes another.
+constexpr int OWN_NAME_ATTEMPTS = 10;
 
-// Gives the file under name, the file looked at, a name of this run's own in the same directory,
-// written to aside, and frees name. A second name cannot be given to a directory, such as one
-// that another run has put under name since the look; where the file system gives no second
-// names, the entry is moved instead, and moved back unless it is the file.
-int move_aside(const char* name, const Entry& file, char aside[MAX_FULL_PATH]) {
+// Moves the entry under name to a name of this run's own in the same directory, written to own.
+// Of several runs that move one entry, only one can: the others find nothing under name. The
+// names carry the process number and a random number, so that no other run, on this machine or
+// on another one that shares the folder, takes the same; that is what makes them safe to rename
+// over where the file system cannot rename without replacing.
+int take_own_name(const char* name, char own[MAX_FULL_PATH]) {
   int directory_size = static_cast<int>(directory_length(name));
-  unsigned long run = get_process_id();
-  bool linked = true;
   int error = SYS_ENTRY_EXISTS;
-  for (int attempt = 0; attempt < ASIDE_ATTEMPTS && error == SYS_ENTRY_EXISTS; ++attempt) {
-    int size = snprintf(aside, MAX_FULL_PATH, "%.*s.vemblo-aside-%lu-%d", directory_size, name, run,
-                        attempt);
+  for (int attempt = 0; attempt < OWN_NAME_ATTEMPTS && error == SYS_ENTRY_EXISTS; ++attempt) {
+    int size = snprintf(own, MAX_FULL_PATH, "%.*s.vemblo-aside-%lu-%lu", directory_size, name,
+                        get_process_id(), get_random_number());
     if (size < 0 || static_cast<std::size_t>(size) >= MAX_FULL_PATH) return SYS_NAME_TOO_LONG;
-    error = make_second_name(name, aside);
-    if (error == SYS_NOT_SUPPORTED) linked = false, error = rename_keeping(name, aside);
+    error = rename_keeping(name, own);
+    if (error == SYS_NOT_SUPPORTED) error = rename_replacing(name, own);
   }
+  return error;
+}
+
+// Puts the directory under own in the dated name's place, where nothing may be replaced, not even
+// an empty directory. Without a rename that refuses to, an empty directory is made there first,
+// which fails when anything stands there, and the rename replaces only that. When the rename
+// fails, that directory goes again, but only while the directory under own is still there: a
+// client that works around a refused rename may have moved it into the dated name after all.
+int place_directory(const char* own, const char* dated_name) {
+  int error = rename_keeping(own, dated_name);
+  if (error != SYS_NOT_SUPPORTED) return error;
+  error = make_directory(dated_name);
   if (error != 0) return error;
-  Entry moved;
-  error = look_at_entry(aside, /*follow=*/false, &moved);
-  if (error == 0 && !same_file(moved, file)) error = SYS_ENTRY_EXISTS;
-  if (error == 0 && linked) error = remove_file(name);
-  if (error != 0) (void)(linked ? remove_file(aside) : rename_keeping(aside, name));
+  error = rename_replacing(own, dated_name);
+  if (error != 0 && directory_stands(own)) (void)remove_directory(dated_name);
+  return error;
+}
+
+// A directory takes the dated name where nothing stood at the look. It is moved to a name of its
+// own first, so that of identical runs only one goes on, and put back where it cannot be placed.
+int move_directory(const char* directory, const char* dated_name) {
+  int error = rename_keeping(directory, dated_name);
+  if (error != SYS_NOT_SUPPORTED) return error;
+  char own[MAX_FULL_PATH];
+  error = take_own_name(directory, own);
+  if (error != 0) return error;
+  error = place_directory(own, dated_name);
+  if (error != 0) (void)rename_replacing(own, directory);
   return error;
 }
 
 // No system renames a directory over a file, and the file may go only once the directory stands
 // in its place. The two are swapped in one step, and the file, now under the directory's old
-// name, is removed. Where they cannot be swapped, the file is moved aside, and put back when the
-// rename fails. Where it cannot be put back because the directory, or the file itself, stands
-// there already, another run has done this work, and the aside name goes. Only a crash between two
-// of these steps can leave the file under its aside name, or under the directory's old name.
-int replace_file_by_directory(const char* directory, const char* dated_name, const Entry& source,
-                              const Entry& target) {
+// name, is removed. Where they cannot be swapped, the directory and then the file are moved to
+// names of this run's own, the directory is placed, and the file goes; a step that fails puts
+// back what was moved. An entry that the file system does not let go as a file, a directory
+// put there since the look, goes back too.
+int replace_file_by_directory(const char* directory, const char* dated_name) {
   int error = exchange_entries(directory, dated_name);
   if (error == 0) {
     error = remove_file(directory);
@@ -61,64 +80,75 @@ int replace_file_by_directory(const char* directory, const char* dated_name, con
   }
   if (error != SYS_NOT_SUPPORTED) return error;
 
-  char aside[MAX_FULL_PATH];
-  error = move_aside(dated_name, target, aside);
+  char own_directory[MAX_FULL_PATH];
+  char own_file[MAX_FULL_PATH];
+  error = take_own_name(directory, own_directory);
   if (error != 0) return error;
-  error = rename_keeping(directory, dated_name);
-  if (error == 0) {
-    error = remove_file(aside);
-    if (error == 0) return 0;
-    (void)rename_keeping(dated_name, directory);
+  error = take_own_name(dated_name, own_file);
+  if (error == SYS_NO_ENTRY) {
+    error = place_directory(own_directory, dated_name);  // the file has gone since the look
+  } else if (error == 0) {
+    error = place_directory(own_directory, dated_name);
+    if (error == 0 && (error = remove_file(own_file)) != 0) {
+      (void)rename_replacing(dated_name, own_directory);
+    }
+    if (error != 0) (void)rename_replacing(own_file, dated_name);
   }
+  if (error != 0) (void)rename_replacing(own_directory, directory);
+  return error;
+}
+
+// A file is moved to a name of its own, so that of identical runs only one goes on, and then
+// renamed over the dated name, in one step where the file system replaces so. A rename reported
+// done leaves nothing under the own name, unless that and the dated name were two names of one
+// file: the own name then goes. Where the two cannot be told apart, as where the file system
+// numbers each name on its own, nothing is removed: the file goes back, and the run fails. The
+// rename back tells last: where nothing is left to move back, the file stands under the dated
+// name.
+int rename_through_own_name(const char* file_arg, const char* dated_name) {
+  char own[MAX_FULL_PATH];
+  int error = take_own_name(file_arg, own);
+  if (error != 0) return error;
+  error = rename_replacing(own, dated_name);
+  if (error != 0) {
+    (void)rename_replacing(own, file_arg);
+    return error;
+  }
+  Entry left;
   Entry there;
-  if (rename_keeping(aside, dated_name) == SYS_ENTRY_EXISTS &&
-      look_at_entry(dated_name, /*follow=*/false, &there) == 0 &&
-      (same_file(there, source) || same_file(there, target))) {
-    (void)remove_file(aside);
-  }
-  return error;
+  error = look_at_entry(own, /*follow=*/false, &left);
+  if (error == 0 && left.kind == EntryKind::none) return 0;
+  if (error == 0) error = look_at_entry(dated_name, /*follow=*/false, &there);
+  if (error == 0) error = same_file(left, there) ? remove_file(own) : SYS_ENTRY_EXISTS;
+  if (error == 0) return 0;
+  return rename_replacing(own, file_arg) == SYS_NO_ENTRY ? 0 : error;
 }
 
-// A rename between two names of one file changes nothing, so the argument's name is moved aside
-// and renamed over the dated name, and the aside name removed. No name goes on the word of a
-// look, which a cache may have kept from before another process replaced the dated name: the
-// rename then replaces that file, as any rename would, and the aside name is gone already.
-int remove_second_name(const char* file_arg, const char* dated_name, const Entry& file) {
-  char aside[MAX_FULL_PATH];
-  int error = move_aside(file_arg, file, aside);
-  if (error != 0) return error;
-  error = rename_replacing(aside, dated_name);
-  if (error == 0) {
-    error = remove_file(aside);
-    if (error == 0 || error == SYS_NO_ENTRY) return 0;
-  }
-  (void)rename_keeping(aside, file_arg);
-  return error;
-}
-
-// A rename may be reported done that changed nothing: between two names of one file where the
-// file system counts no second names, or between two spellings of one name. The argument's name
-// must be gone, or stand for another file by now. A look that fails cannot gainsay the system.
+// A rename may be reported done that changed nothing, between two spellings of one name. The
+// argument's name must be gone, or stand for another file by now. A look that fails cannot
+// gainsay the system.
 int confirm_renamed(const char* file_arg, const Entry& source) {
   Entry now;
   if (look_at_entry(file_arg, /*follow=*/false, &now) != 0) return 0;
   return same_file(now, source) ? SYS_ENTRY_EXISTS : 0;
 }
 
+// A file onto nothing is renamed in one step that replaces nothing. A file over a file, or where
+// the file system cannot refuse to replace, goes through a name of its own: another run may be
+// renaming the same file, a client may replace by deleting first, and a rename between two names
+// of one file changes nothing. Only an error from the file system itself says that it refuses:
+// the system answers for a name that its cache shows taken.
 int move_entry(const char* file_arg, const char* dated_name, const Entry& source,
                const Entry& target) {
   if (source.kind == EntryKind::directory) {
-    // A directory that appears after the look must not be replaced either.
-    return target.kind == EntryKind::none
-               ? rename_keeping(file_arg, dated_name)
-               : replace_file_by_directory(file_arg, dated_name, source, target);
+    return target.kind == EntryKind::none ? move_directory(file_arg, dated_name)
+                                          : replace_file_by_directory(file_arg, dated_name);
   }
-  // The same number can stand for two files (a file bound over another's name shows its own);
-  // only a file with a second name has one to lose.
-  if (same_file(source, target) && source.links >= 2) {
-    return remove_second_name(file_arg, dated_name, source);
+  if (target.kind == EntryKind::none) {
+    int error = rename_keeping(file_arg, dated_name);
+    if (error != SYS_ENTRY_EXISTS && error != SYS_NOT_SUPPORTED) return error;
   }
-  return rename_replacing(file_arg, dated_name);
+  return rename_through_own_name(file_arg, dated_name);
 }
 
 // Separators after a name ask for a directory, which is then renamed by its name alone: with them,
@@ -163,6 +193,8 @@ int check_link(const char* link, const Entry& target) {
 
 }  // namespace
 
+// The looks change nothing, and an interrupt ends them at once, as it would a look that hangs on
+// a network file system; from the first step that changes a name to the last, it waits.
 int replace_and_rename(const char* file_arg, const char* dated_name) {
   char trimmed[MAX_FULL_PATH];
   Entry target;
@@ -178,6 +210,8 @@ int replace_and_rename(const char* file_arg, const char* dated_name) {
     error = check_link(file_arg, target);
     if (error != 0) return error;
   }
+  hold_interrupts();
   error = move_entry(file_arg, dated_name, source, target);
+  release_interrupts();
   return error != 0 ? error : confirm_renamed(file_arg, source);
 }

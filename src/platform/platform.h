@@ -68,10 +68,6 @@ int get_local_date(LocalDate* date);
 // which nothing can be reached gives kind none; any other failure to look is an error.
 int look_at_entry(const char* name, bool follow, Entry* entry);
 
-// Gives the file under from the second name to; a directory gets none, and SYS_NOT_SUPPORTED
-// says that the file system gives none at all.
-int make_second_name(const char* from, const char* to);
-
 // The name of the entry that the text of the symbolic link under name names: the text as it
 // stands when absolute, else in the link's own directory, less the separators after it.
 // SYS_NOT_SUPPORTED where the text cannot be read.
@@ -80,14 +76,23 @@ int read_link(const char* name, char* out, std::size_t room);
 // Removes the file under name, never a directory.
 int remove_file(const char* name);
 
+// Makes an empty directory under name, failing when anything stands there.
+int make_directory(const char* name);
+
+// Removes the directory under name while it is empty.
+int remove_directory(const char* name);
+
+// Whether a directory stands under name, as the file system itself answers, not a cache of it.
+bool directory_stands(const char* name);
+
 // Renames from to to in one step, replacing a file that stands under to.
 int rename_replacing(const char* from, const char* to);
 
-// Renames from to to, failing with SYS_ENTRY_EXISTS when anything stands under to, even on file
-// systems that have no such rename.
+// Renames from to to in one step, failing with SYS_ENTRY_EXISTS when anything stands under to;
+// SYS_NOT_SUPPORTED where the system or the file system cannot refuse to replace.
 int rename_keeping(const char* from, const char* to);
 
-// Swaps the entries under a and b in one step.
+// Swaps the entries under a and b in one step; SYS_NOT_SUPPORTED where that cannot be done.
 int exchange_entries(const char* a, const char* b);
 
 // Hold the signals, or on Windows Ctrl+C and Ctrl+Break, that would end the process between two
@@ -97,6 +102,9 @@ void release_interrupts();
 
 // The number of this process, which no other process running now has.
 unsigned long get_process_id();
+
+// A number that another process, here or on another machine, is unlikely to draw as well.
+unsigned long get_random_number();
 
 // Room for the system's description of an error; the few longer ones are cut.
 constexpr std::size_t REASON_ROOM = 256;

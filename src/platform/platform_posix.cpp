@@ -1,5 +1,7 @@
 // The platform services on POSIX systems. Names are plain bytes here; the user's locale tells
 // which of them start a two-byte character, as a Windows code page would.
+#include "platform/platform_posix.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -8,12 +10,12 @@
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
-#include "platform/platform_posix.h"
 
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
@@ -68,8 +70,8 @@ void load_locale() {
   (void)setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
   const char* locale = setlocale(LC_CTYPE, nullptr);
-  utf8 = strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 ||
-         strcmp(locale, "POSIX") == 0;
+  utf8 =
+      strcasecmp(codeset, "UTF-8") == 0 || strcmp(locale, "C") == 0 || strcmp(locale, "POSIX") == 0;
   for (const DoubleByteSet& set : DOUBLE_BYTE_SETS) {
     if (strcasecmp(codeset, set.name) != 0) continue;
     for (const auto& range : set.ranges) {
@@ -81,56 +83,20 @@ void load_locale() {
 }
 
 // Linux renames without replacing, or swaps two entries, in one step. Elsewhere, and on file
-// systems that refuse the flag (NFS, SMB and FUSE answer EINVAL), ENOTSUP. EINVAL also answers a
-// directory moved into itself; the callers then take a way without the flag, where the system
-// answers again, so the refusal still reaches the user.
+// systems that refuse the flag (NFS, SMB and FUSE answer EINVAL), ENOTSUP; some sandboxes deny the
+// call itself with EPERM. EINVAL also answers a directory moved into itself, and EPERM a real
+// refusal; the callers then take a way without the flag, where the system answers again, so the
+// refusal still reaches the user.
 int rename_in_one_step(const char* from, const char* to, bool swap) {
 #ifdef RENAME_NOREPLACE
   if (renameat2(AT_FDCWD, from, AT_FDCWD, to, swap ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) {
     return 0;
   }
-  return errno == EINVAL || errno == ENOSYS ? ENOTSUP : errno;
+  return errno == EINVAL || errno == ENOSYS || errno == EPERM ? ENOTSUP : errno;
 #else
   (void)from, (void)to, (void)swap;
   return ENOTSUP;
 #endif
-}
-
-bool same_entry(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Makes an empty entry under name, a directory or a file, which fails when anything stands there;
-// placeholder describes it.
-int make_placeholder(const char* name, bool directory, struct stat* placeholder) {
-  int file = -1;
-  if (directory ? mkdir(name, 0700) != 0
-                : (file = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0) {
-    return errno;
-  }
-  int error = (directory ? lstat(name, placeholder) : fstat(file, placeholder)) == 0 ? 0 : errno;
-  if (file >= 0) (void)close(file);
-  if (error != 0) (void)(directory ? rmdir(name) : unlink(name));
-  return error;
-}
-
-// Without a rename that refuses to replace, an empty entry of from's kind is made under to first,
-// which only one process can do; the rename then replaces nothing but that. When the rename fails,
-// the placeholder goes again, unless another process has put something in its place.
-int rename_over_placeholder(const char* from, const char* to) {
-  struct stat source;
-  struct stat placeholder {};
-  if (lstat(from, &source) != 0) return errno;
-  bool directory = S_ISDIR(source.st_mode);
-  int error = make_placeholder(to, directory, &placeholder);
-  if (error != 0) return error;
-  if (rename(from, to) == 0) return 0;
-  error = errno;
-  struct stat now;
-  if (lstat(to, &now) == 0 && same_entry(now, placeholder)) {
-    (void)(directory ? rmdir(to) : unlink(to));
-  }
-  return error;
 }
 
 }  // namespace
@@ -204,16 +170,6 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   return 0;
 }
 
-// Linux answers EPERM both for a directory and where the file system has no second names (FAT,
-// exFAT, some SMB mounts); others answer EOPNOTSUPP there.
-int make_second_name(const char* from, const char* to) {
-  if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) == 0) return 0;
-  int error = errno;
-  struct stat status;
-  if (error == EPERM && lstat(from, &status) == 0 && S_ISDIR(status.st_mode)) return EISDIR;
-  return error == EPERM || error == EOPNOTSUPP ? ENOTSUP : error;
-}
-
 int read_link(const char* name, char* out, std::size_t room) {
   char text[PATH_MAX];
   ssize_t size = readlink(name, text, sizeof text);
@@ -229,11 +185,21 @@ int read_link(const char* name, char* out, std::size_t room) {
 
 int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }
 
+int make_directory(const char* name) { return mkdir(name, 0700) == 0 ? 0 : errno; }
+
+int remove_directory(const char* name) { return rmdir(name) == 0 ? 0 : errno; }
+
+// A network file system's client may answer a look from its cache; opening goes to the server.
+bool directory_stands(const char* name) {
+  int directory = open(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (directory >= 0) (void)close(directory);
+  return directory >= 0;
+}
+
 int rename_replacing(const char* from, const char* to) { return rename(from, to) == 0 ? 0 : errno; }
 
 int rename_keeping(const char* from, const char* to) {
-  int error = rename_in_one_step(from, to, /*swap=*/false);
-  return error == ENOTSUP ? rename_over_placeholder(from, to) : error;
+  return rename_in_one_step(from, to, /*swap=*/false);
 }
 
 int exchange_entries(const char* a, const char* b) {
@@ -250,6 +216,15 @@ void hold_interrupts() {
 void release_interrupts() { (void)sigprocmask(SIG_SETMASK, &unheld, nullptr); }
 
 unsigned long get_process_id() { return static_cast<unsigned long>(getpid()); }
+
+// The clock's nanoseconds where the system has no random bytes to give.
+unsigned long get_random_number() {
+  unsigned long number;
+  if (getrandom(&number, sizeof number, GRND_NONBLOCK) == sizeof number) return number;
+  struct timespec now {};
+  (void)clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<unsigned long>(now.tv_nsec);
+}
 
 void write_diagnostic(const char* line, std::size_t size) {
   while (size > 0) {

@@ -162,20 +162,29 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   return error;
 }
 
-// FAT and some network drives give no second names.
-int make_second_name(const char* from, const char* to) {
-  if (CreateHardLinkA(to, from, nullptr)) return 0;
-  DWORD error = GetLastError();
-  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ? ERROR_NOT_SUPPORTED
-                                                                         : static_cast<int>(error);
-}
-
 // Not read here: the look that follows a link finds where Windows takes it, and wine, where this
 // program is tested, makes no links whose text a test could read.
 int read_link(const char*, char*, std::size_t) { return ERROR_NOT_SUPPORTED; }
 
 int remove_file(const char* name) {
   return DeleteFileA(name) ? 0 : static_cast<int>(GetLastError());
+}
+
+int make_directory(const char* name) {
+  if (CreateDirectoryA(name, nullptr)) return 0;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : static_cast<int>(error);
+}
+
+int remove_directory(const char* name) {
+  return RemoveDirectoryA(name) ? 0 : static_cast<int>(GetLastError());
+}
+
+// Windows asks the server itself for a name's attributes.
+bool directory_stands(const char* name) {
+  DWORD attributes = GetFileAttributesA(name);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
 int rename_replacing(const char* from, const char* to) {
@@ -201,6 +210,13 @@ void release_interrupts() {
 }
 
 unsigned long get_process_id() { return GetCurrentProcessId(); }
+
+// The performance counter's low bits, which change many times in a microsecond.
+unsigned long get_random_number() {
+  LARGE_INTEGER count;
+  (void)QueryPerformanceCounter(&count);
+  return static_cast<unsigned long>(count.QuadPart) ^ GetTickCount();
+}
 
 // A console shows the names in the line as they are whatever its own code page, once the line
 // is turned into UTF-16; a file or a pipe receives the bytes themselves. Nowhere is left to
