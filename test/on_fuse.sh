@@ -11,7 +11,10 @@ fi
 dir=$(mktemp -d)
 mkdir "$dir/folder" "$dir/fuse"
 trap 'umount "$dir/fuse"; rm -rf "$dir"' EXIT
-bindfs "$dir/folder" "$dir/fuse" || exit 1
-# The folder behind the mount, where another client's changes go unseen by its cache for a while.
-export TMPDIR=$dir/fuse VEMBLO_BACKING=$dir/folder
+bindfs -f "$dir/folder" "$dir/fuse" &
+for try in {1..50}; do mountpoint -q "$dir/fuse" && break; sleep 0.1; done
+mountpoint -q "$dir/fuse" || exit 1
+# The folder behind the mount, where another client's changes go unseen by its cache for a while,
+# and the daemon, which stops answering when stopped, as a server that is gone.
+export TMPDIR=$dir/fuse VEMBLO_BACKING=$dir/folder VEMBLO_FUSE_PID=$!
 "$1" --gtest_filter='Command.*' && bash "$(dirname "$0")/program_test.sh" "$2"

@@ -128,6 +128,20 @@ if [ -n "${VEMBLO_BACKING:-}" ]; then
   cd ..
 fi
 
+# A look that hangs, as on a mount whose server is gone, ends at once on Ctrl+C: nothing has changed
+# yet. The name is made behind the mount, so that the look must ask the stopped daemon.
+if [ -n "${VEMBLO_FUSE_PID:-}" ]; then
+  folder "" && echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a"
+  kill -STOP "$VEMBLO_FUSE_PID"
+  env --default-signal=INT "$vemblo" a 2>/dev/null &
+  sleep 0.3 && kill -INT $! && sleep 0.5
+  kill -0 $! 2>/dev/null && hung=yes || hung=no
+  kill -CONT "$VEMBLO_FUSE_PID"
+  wait $!
+  [ $? = 130 ] && [ $hung = no ] && [ "$(listing)" = a=a ] || fail "hanging look" "hung: $hung"
+  cd ..
+fi
+
 # A directory made under the dated name while a run waits to rename a directory there is not
 # replaced, also where the file system refuses the flag that says so. Where the run has taken the
 # name first, the directory cannot be made, and the run renames.
