@@ -40,15 +40,18 @@ int take_own_name(const char* name, char own[MAX_FULL_PATH]) {
 // Puts the directory under own in the dated name's place, where nothing may be replaced, not even
 // an empty directory. Without a rename that refuses to, an empty directory is made there first,
 // which fails when anything stands there, and the rename replaces only that. When the rename
-// fails, that directory goes again, but only while the directory under own is still there: a
-// client that works around a refused rename may have moved it into the dated name after all.
+// fails, that directory goes again where the rename cannot have moved anything into it: the
+// directory is still under own, or was not there to move. A client that works around a refused
+// rename may have moved it into the dated name after all.
 int place_directory(const char* own, const char* dated_name) {
   int error = rename_keeping(own, dated_name);
   if (error != SYS_NOT_SUPPORTED) return error;
   error = make_directory(dated_name);
   if (error != 0) return error;
   error = rename_replacing(own, dated_name);
-  if (error != 0 && directory_stands(own)) (void)remove_directory(dated_name);
+  if (error != 0 && (error == SYS_NO_ENTRY || directory_stands(own))) {
+    (void)remove_directory(dated_name);
+  }
   return error;
 }
 
@@ -71,6 +74,11 @@ int move_directory(const char* directory, const char* dated_name) {
 // names of this run's own, the directory is placed, and the file goes; a step that fails puts
 // back what was moved. An entry that the file system does not let go as a file, a directory
 // put there since the look, goes back too.
+//
+// An SMB client renames by a handle that it opened by name, so that a run that opened the
+// directory in the same instant can take it from this run's own name. That run then puts it in
+// the file's place; where the file cannot go back because a directory stands there, and this
+// run's directory is gone, the file goes.
 int replace_file_by_directory(const char* directory, const char* dated_name) {
   int error = exchange_entries(directory, dated_name);
   if (error == 0) {
@@ -85,14 +93,15 @@ int replace_file_by_directory(const char* directory, const char* dated_name) {
   error = take_own_name(directory, own_directory);
   if (error != 0) return error;
   error = take_own_name(dated_name, own_file);
-  if (error == SYS_NO_ENTRY) {
-    error = place_directory(own_directory, dated_name);  // the file has gone since the look
-  } else if (error == 0) {
-    error = place_directory(own_directory, dated_name);
-    if (error == 0 && (error = remove_file(own_file)) != 0) {
-      (void)rename_replacing(dated_name, own_directory);
-    }
-    if (error != 0) (void)rename_replacing(own_file, dated_name);
+  bool holds_file = error == 0;
+  // Where the file has gone since the look, there is nothing to move aside.
+  if (error == 0 || error == SYS_NO_ENTRY) error = place_directory(own_directory, dated_name);
+  if (error == 0 && holds_file && (error = remove_file(own_file)) != 0) {
+    (void)rename_replacing(dated_name, own_directory);
+  }
+  if (error != 0 && holds_file && rename_replacing(own_file, dated_name) != 0 &&
+      !directory_stands(own_directory) && directory_stands(dated_name)) {
+    (void)remove_file(own_file);
   }
   if (error != 0) (void)rename_replacing(own_directory, directory);
   return error;

@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
-# The built vemblo on network file systems as people mount them, served from this machine: sshfs
-# from an sshd of its own, and smbnetfs, an SMB client, twice over one share of a samba server
-# of its own. Each kind of entry is renamed on each mount, identical runs race through both
-# clients, and nothing may be lost or left behind. Needs root, /dev/fuse and the packages
-# tools/run-tests installs; skips (status 77) without them unless VEMBLO_TEST_REQUIRE_ALL is set.
-# Usage: network_test.sh VEMBLO
+# The built vemblo on file systems as people mount them through FUSE: sshfs from an sshd of its
+# own, smbnetfs, an SMB client, twice over one share of a samba server of its own, both served
+# from this machine, and ntfs-3g on an image. Each kind of entry is renamed on each mount,
+# identical runs race, through both SMB clients at once, and nothing may be lost or left behind.
+# Needs root, /dev/fuse and the packages tools/run-tests installs; skips (status 77) without them
+# unless VEMBLO_TEST_REQUIRE_ALL is set.
+# Usage: mounts_test.sh VEMBLO
 set -u
 vemblo=$(realpath "$1")
-missing=$(for tool in sshd sshfs smbd smbnetfs smbpasswd; do
+missing=$(for tool in sshd sshfs smbd smbnetfs smbpasswd ntfs-3g mkntfs; do
   command -v "$tool" "/usr/sbin/$tool" >/dev/null || echo "$tool"; done)
 if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || [ -n "$missing" ]; then
-  echo "network mounts need root, /dev/fuse, and" $missing
+  echo "the mounts need root, /dev/fuse, and" $missing
   [ -n "${VEMBLO_TEST_REQUIRE_ALL:-}" ] && exit 1 || exit 77
 fi
 export TZ=UTC0
 s=$(date +%y%m%d)
 top=$(mktemp -d) && cd "$top" || exit 1
-mkdir -p ssh smb/share ssh-back mounts/ssh mounts/smb1 mounts/smb2 home/.smb
+mkdir -p ssh smb/share ssh-back mounts/ssh mounts/smb1 mounts/smb2 mounts/ntfs home/.smb
 cleanup() {
   for mount in mounts/*; do umount "$mount" 2>/dev/null; done
   [ -f ssh/pid ] && kill "$(cat ssh/pid)"
@@ -63,13 +64,20 @@ log file = $top/smb/log
 path = $top/smb/share
 read only = no
 EOF
+if (exec 3<>/dev/tcp/127.0.0.1/445) 2>/dev/null; then fail smbd "port 445 is taken" && exit 1; fi
 smbd -D -s smb/smb.conf && printf 'pw\npw\n' | smbpasswd -c smb/smb.conf -s -a root >/dev/null || exit 1
+# A client that finds no server yet remembers that for a while.
+for try in {1..50}; do (exec 3<>/dev/tcp/127.0.0.1/445) 2>/dev/null && break; sleep 0.2; done
 printf 'auth "127.0.0.1" "root" "pw"\nhost 127.0.0.1 visible=true\n' >home/.smb/smbnetfs.conf
 chmod 600 home/.smb/smbnetfs.conf
 for client in smb1 smb2; do
   HOME=$top/home smbnetfs "mounts/$client" || exit 1
+  for try in {1..50}; do [ -d "mounts/$client/127.0.0.1/share" ] && break; sleep 0.2; done
+  [ -d "mounts/$client/127.0.0.1/share" ] || { fail "$client" "no share" && exit 1; }
 done
-for try in {1..50}; do [ -d mounts/smb2/127.0.0.1/share ] && break; sleep 0.2; done
+
+# ntfs-3g on an image of its own, which it mounts as it would a disk.
+truncate -s 32M ntfs.img && mkntfs -q -F ntfs.img 2>/dev/null && ntfs-3g ntfs.img mounts/ntfs || exit 1
 
 # The entries below the current folder, one a line: "name/" a folder, "name=text" a file.
 listing() {
@@ -104,7 +112,7 @@ check $smb mounts/smb1/127.0.0.1/share "mkdir d; echo i > d/in" d "d$s/ d$s/in=i
 check $smb mounts/smb1/127.0.0.1/share "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
 
 # Identical runs, three through each of two clients: one renames, the rest fail, and the file is
-# neither lost nor left under another name. Through sshfs, both clients are the one mount.
+# neither lost nor left under another name. Through sshfs and ntfs-3g, both are the one mount.
 race() {
   local backing=$1 one=$2 two=$3 setup=$4 arg=$5 renamed=$6
   round=$((round + 1)) && mkdir "$backing/r$round" && (cd "$backing/r$round" && eval "$setup")
@@ -121,5 +129,6 @@ for time in {1..10}; do
   race $ssh mounts/ssh mounts/ssh "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
   race $smb mounts/smb1/127.0.0.1/share mounts/smb2/127.0.0.1/share "echo a > a" a "a$s=a"
   race $smb mounts/smb1/127.0.0.1/share mounts/smb2/127.0.0.1/share "echo a > a; echo b > a$s" a "a$s=a"
+  race mounts/ntfs mounts/ntfs mounts/ntfs "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
 done
 [ "$failures" = 0 ]
