@@ -16,6 +16,27 @@ bool same_file(const Entry& a, const Entry& b) {
          memcmp(a.id, b.id, sizeof a.id) == 0;
 }
 
+// How much of two files is read to tell them apart where their looks cannot.
+constexpr std::size_t COMPARED_START = 4096;
+
+// Where a file system numbers each name on its own, two names of one file, or a link that an SMB
+// client shows as the file it leads to, can be told from two files only by what they show and
+// hold. Two files of one size, written in the same second as such a file system counts them,
+// mostly differ at the start; a start that cannot be read counts as the same.
+bool seem_one_file(const char* a, const Entry& a_look, const char* b, const Entry& b_look) {
+  if (a_look.kind != b_look.kind || a_look.size != b_look.size ||
+      a_look.modified != b_look.modified || a_look.changed != b_look.changed) {
+    return false;
+  }
+  char a_start[COMPARED_START];
+  char b_start[COMPARED_START];
+  std::size_t a_size = 0;
+  std::size_t b_size = 0;
+  return read_file_start(a, a_start, sizeof a_start, &a_size) != 0 ||
+         read_file_start(b, b_start, sizeof b_start, &b_size) != 0 || a_size != b_size ||
+         memcmp(a_start, b_start, a_size) == 0;
+}
+
 // A name of this run's own is new at each try; a try that meets a name in use takes another.
 constexpr int OWN_NAME_ATTEMPTS = 10;
 
@@ -24,7 +45,8 @@ constexpr int OWN_NAME_ATTEMPTS = 10;
 // names carry the process number and a random number, so that no other run, on this machine or
 // on another one that shares the folder, takes the same; that is what makes them safe to rename
 // over where the file system cannot rename without replacing.
-int take_own_name(const char* name, char own[MAX_FULL_PATH]) {
+// unguarded, where given, tells whether the file system could not refuse to replace.
+int take_own_name(const char* name, char own[MAX_FULL_PATH], bool* unguarded = nullptr) {
   int directory_size = static_cast<int>(directory_length(name));
   int error = SYS_ENTRY_EXISTS;
   for (int attempt = 0; attempt < OWN_NAME_ATTEMPTS && error == SYS_ENTRY_EXISTS; ++attempt) {
@@ -32,7 +54,10 @@ int take_own_name(const char* name, char own[MAX_FULL_PATH]) {
                         get_process_id(), get_random_number());
     if (size < 0 || static_cast<std::size_t>(size) >= MAX_FULL_PATH) return SYS_NAME_TOO_LONG;
     error = rename_keeping(name, own);
-    if (error == SYS_NOT_SUPPORTED) error = rename_replacing(name, own);
+    if (error == SYS_NOT_SUPPORTED) {
+      if (unguarded != nullptr) *unguarded = true;
+      error = rename_replacing(name, own);
+    }
   }
   return error;
 }
@@ -108,17 +133,23 @@ int replace_file_by_directory(const char* directory, const char* dated_name) {
 }
 
 // A file is moved to a name of its own, so that of identical runs only one goes on, and then
-// renamed over the dated name, in one step where the file system replaces so. A rename reported
-// done leaves nothing under the own name, unless that and the dated name were two names of one
-// file: the own name then goes. Where the two cannot be told apart, as where the file system
-// numbers each name on its own, nothing is removed: the file goes back, and the run fails. The
+// renamed over the dated name, in one step where the file system replaces so. Where it cannot
+// refuse to replace, a file under the dated name that shows just what the argument showed may be
+// the argument itself, under a second name or behind a link that the client does not show, and
+// the run fails rather than lose it. A rename reported done leaves nothing under the own name,
+// unless that and the dated name were two names of one file: the own name then goes. Where the
+// two cannot be told apart, nothing is removed: the file goes back, and the run fails. The
 // rename back tells last: where nothing is left to move back, the file stands under the dated
 // name.
-int rename_through_own_name(const char* file_arg, const char* dated_name) {
+int rename_through_own_name(const char* file_arg, const char* dated_name, const Entry& source,
+                            const Entry& target) {
   char own[MAX_FULL_PATH];
-  int error = take_own_name(file_arg, own);
+  bool unguarded = false;
+  int error = take_own_name(file_arg, own, &unguarded);
   if (error != 0) return error;
-  error = rename_replacing(own, dated_name);
+  bool alike = unguarded && target.kind != EntryKind::none && !same_file(source, target) &&
+               seem_one_file(own, source, dated_name, target);
+  error = alike ? SYS_ENTRY_EXISTS : rename_replacing(own, dated_name);
   if (error != 0) {
     (void)rename_replacing(own, file_arg);
     return error;
@@ -157,7 +188,7 @@ int move_entry(const char* file_arg, const char* dated_name, const Entry& source
     int error = rename_keeping(file_arg, dated_name);
     if (error != SYS_ENTRY_EXISTS && error != SYS_NOT_SUPPORTED) return error;
   }
-  return rename_through_own_name(file_arg, dated_name);
+  return rename_through_own_name(file_arg, dated_name, source, target);
 }
 
 // Separators after a name ask for a directory, which is then renamed by its name alone: with them,

@@ -88,8 +88,8 @@ listing() {
 
 # The routes on each mount, each in a new folder made behind the mount, where no client's cache
 # has seen it: what the folder holds, the argument, and what it holds after, or "same" where
-# the run may refuse with nothing changed. sshfs numbers each name on its own, so that it cannot
-# tell two names of one file apart.
+# the run may refuse with nothing changed. sshfs numbers each name on its own, so that two names
+# of one file cannot be told apart from two files.
 round=0
 check() {
   local backing=$1 mount=$2 setup=$3 arg=$4 renamed=$5
@@ -108,6 +108,9 @@ check $ssh mounts/ssh "echo a > a; ln a a$s" a same
 check $ssh mounts/ssh "mkdir d; echo i > d/in" d "d$s/ d$s/in=i"
 check $ssh mounts/ssh "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
 check $smb mounts/smb1/127.0.0.1/share "echo a > a; echo b > a$s" a "a$s=a"
+# A link on the server, which the client shows as the file it leads to, is no file to rename
+# over that file.
+check $smb mounts/smb1/127.0.0.1/share "echo a > a$s; ln -s a$s a" a same
 check $smb mounts/smb1/127.0.0.1/share "mkdir d; echo i > d/in" d "d$s/ d$s/in=i"
 check $smb mounts/smb1/127.0.0.1/share "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
 

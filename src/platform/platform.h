@@ -46,6 +46,9 @@ struct Entry {
   unsigned long long links;   // how many names the file has
   unsigned long long volume;  // the device or volume that holds it
   unsigned char id[16];       // its number there, as wide as the system gives it
+  unsigned long long size;    // its size in bytes
+  long long modified;         // when its data last changed, in the system's own units
+  long long changed;          // when it last changed in any way, where the system tells
 };
 
 // Readies the process for a run that uses the first count arguments of its command line, and
@@ -72,6 +75,9 @@ int look_at_entry(const char* name, bool follow, Entry* entry);
 // stands when absolute, else in the link's own directory, less the separators after it.
 // SYS_NOT_SUPPORTED where the text cannot be read.
 int read_link(const char* name, char* out, std::size_t room);
+
+// Reads the first bytes of the file under name, up to room, and tells how many it read.
+int read_file_start(const char* name, char* out, std::size_t room, std::size_t* size);
 
 // Removes the file under name, never a directory.
 int remove_file(const char* name);

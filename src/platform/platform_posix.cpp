@@ -29,6 +29,8 @@ LeadBytes lead_bytes;
 bool utf8 = false;  // the terminal's bytes may be UTF-8
 sigset_t unheld;    // the signals blocked before hold_interrupts
 
+constexpr long long NANOSECONDS = 1000000000;  // in a second
+
 // The first bytes of UTF-8's two-, three- and four-byte characters; 0xC0 and 0xC1 start none.
 constexpr unsigned char UTF8_TWO_BYTES = 0xC2;
 constexpr unsigned char UTF8_THREE_BYTES = 0xE0;
@@ -167,6 +169,9 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   entry->links = status.st_nlink;
   entry->volume = status.st_dev;
   memcpy(entry->id, &status.st_ino, sizeof status.st_ino);
+  entry->size = static_cast<unsigned long long>(status.st_size);
+  entry->modified = status.st_mtim.tv_sec * NANOSECONDS + status.st_mtim.tv_nsec;
+  entry->changed = status.st_ctim.tv_sec * NANOSECONDS + status.st_ctim.tv_nsec;
   return 0;
 }
 
@@ -181,6 +186,25 @@ int read_link(const char* name, char* out, std::size_t room) {
   int directory = text[0] == '/' || slash == nullptr ? 0 : static_cast<int>(slash + 1 - name);
   int length = snprintf(out, room, "%.*s%s", directory, name, text);
   return length >= 0 && static_cast<std::size_t>(length) < room ? 0 : ENAMETOOLONG;
+}
+
+// Without waiting for a writer, should the name be a pipe.
+int read_file_start(const char* name, char* out, std::size_t room, std::size_t* size) {
+  int file = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (file < 0) return errno;
+  *size = 0;
+  int error = 0;
+  while (*size < room) {
+    ssize_t got = read(file, out + *size, room - *size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      error = got < 0 ? errno : 0;
+      break;
+    }
+    *size += static_cast<std::size_t>(got);
+  }
+  (void)close(file);
+  return error;
 }
 
 int remove_file(const char* name) { return unlink(name) == 0 ? 0 : errno; }

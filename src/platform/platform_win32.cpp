@@ -156,6 +156,10 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
     entry->volume = info.dwVolumeSerialNumber;
     memcpy(entry->id, &info.nFileIndexLow, sizeof info.nFileIndexLow);
     memcpy(entry->id + sizeof info.nFileIndexLow, &info.nFileIndexHigh, sizeof info.nFileIndexHigh);
+    entry->size = static_cast<unsigned long long>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    entry->modified = static_cast<long long>(
+        static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+        info.ftLastWriteTime.dwLowDateTime);
     read_wide_id(file, entry);
   }
   CloseHandle(file);
@@ -165,6 +169,20 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
 // Not read here: the look that follows a link finds where Windows takes it, and wine, where this
 // program is tested, makes no links whose text a test could read.
 int read_link(const char*, char*, std::size_t) { return ERROR_NOT_SUPPORTED; }
+
+int read_file_start(const char* name, char* out, std::size_t room, std::size_t* size) {
+  HANDLE file =
+      CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  DWORD got = 0;
+  int error = ReadFile(file, out, static_cast<DWORD>(room), &got, nullptr)
+                  ? 0
+                  : static_cast<int>(GetLastError());
+  CloseHandle(file);
+  *size = got;
+  return error;
+}
 
 int remove_file(const char* name) {
   return DeleteFileA(name) ? 0 : static_cast<int>(GetLastError());
