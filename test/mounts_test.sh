@@ -107,6 +107,9 @@ check $ssh mounts/ssh "echo a > a; echo b > a$s" a "a$s=a"
 check $ssh mounts/ssh "echo a > a; ln a a$s" a same
 check $ssh mounts/ssh "mkdir d; echo i > d/in" d "d$s/ d$s/in=i"
 check $ssh mounts/ssh "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
+check $ssh mounts/ssh "echo a > a$s; ln -s a$s a" a same
+check mounts/ntfs mounts/ntfs "echo a > a; ln a a$s" a "a$s=a"
+check mounts/ntfs mounts/ntfs "echo a > a$s; ln -s a$s a" a same
 check $smb mounts/smb1/127.0.0.1/share "echo a > a; echo b > a$s" a "a$s=a"
 # A link on the server, which the client shows as the file it leads to, is no file to rename
 # over that file.
