@@ -142,6 +142,18 @@ if [ -n "${VEMBLO_FUSE_PID:-}" ]; then
   cd ..
 fi
 
+# Through an SMB client, another run can take the directory from a run's own name and put it in
+# the file's place, as this does while the run waits to place it: the run then lets the file that
+# it moved aside go, and nothing is left behind.
+if [ -n "${VEMBLO_BACKING:-}" ]; then
+  folder "mkdir d; echo i > d/in; echo b > d$s"
+  later '/^mkdir(at)?$:delay_enter=600000' &
+  sleep 0.3 && for own in .vemblo-aside-*; do [ -d "$own" ] && mv "$own" "d$s"; done
+  wait $!
+  [ $? = 2 ] && [ "$(listing)" = "d$s/"$'\n'"d$s/in=i" ] || fail "taken by another run" "$(listing)"
+  cd ..
+fi
+
 # A directory made under the dated name while a run waits to rename a directory there is not
 # replaced, also where the file system refuses the flag that says so. Where the run has taken the
 # name first, the directory cannot be made, and the run renames.

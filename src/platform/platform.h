@@ -43,7 +43,6 @@ enum class EntryKind { none, file, directory, link };
 struct Entry {
   EntryKind kind;
   int missing;                // for kind none, the system's reason: no such entry, not a directory
-  unsigned long long links;   // how many names the file has
   unsigned long long volume;  // the device or volume that holds it
   unsigned char id[16];       // its number there, as wide as the system gives it
   unsigned long long size;    // its size in bytes

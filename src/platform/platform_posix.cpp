@@ -166,7 +166,6 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
   entry->kind = S_ISDIR(status.st_mode)   ? EntryKind::directory
                 : S_ISLNK(status.st_mode) ? EntryKind::link
                                           : EntryKind::file;
-  entry->links = status.st_nlink;
   entry->volume = status.st_dev;
   memcpy(entry->id, &status.st_ino, sizeof status.st_ino);
   entry->size = static_cast<unsigned long long>(status.st_size);

@@ -152,7 +152,6 @@ int look_at_entry(const char* name, bool follow, Entry* entry) {
     entry->kind = (attributes & FILE_ATTRIBUTE_DIRECTORY)       ? EntryKind::directory
                   : (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::link
                                                                 : EntryKind::file;
-    entry->links = info.nNumberOfLinks;
     entry->volume = info.dwVolumeSerialNumber;
     memcpy(entry->id, &info.nFileIndexLow, sizeof info.nFileIndexLow);
     memcpy(entry->id + sizeof info.nFileIndexLow, &info.nFileIndexHigh, sizeof info.nFileIndexHigh);
