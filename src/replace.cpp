@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "dated_name.h"
+#include "path.h"
 #include "platform/platform.h"
 
 namespace {
