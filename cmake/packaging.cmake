@@ -36,6 +36,19 @@ else()
     DESTINATION ${VEMBLO_DOC_DIR})
   install(FILES packaging/debian/lintian-overrides DESTINATION share/lintian/overrides
     RENAME ${PROJECT_NAME})
+  # Labelled with the architecture the compiler builds for, which a cross build does not share
+  # with the machine that builds it.
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine OUTPUT_VARIABLE VEMBLO_TARGET
+    OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(VEMBLO_TARGET MATCHES "^x86_64-")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
+  elseif(VEMBLO_TARGET MATCHES "^i[3-6]86-")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE i386)
+  elseif(VEMBLO_TARGET MATCHES "^aarch64-")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  elseif(VEMBLO_TARGET MATCHES "^arm.*-gnueabihf$")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
+  endif()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -10,6 +10,8 @@
 # Usage: console_test.sh PROGRAM [EMULATOR]
 set -u
 program=$(realpath "$1") wine=${2:-}
+$wine "$program" </dev/null >/dev/null 2>&1
+[ $? = 1 ] || { echo "FAIL: cannot run $1" && exit 1; }
 dir=$(mktemp -d)
 runs=0 failures=0
 trap 'for ((; runs > 0; runs--)); do tmux -L "vemblo-keys-$$-$runs" kill-server; done 2>/dev/null

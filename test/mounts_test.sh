@@ -8,6 +8,8 @@
 # Usage: mounts_test.sh VEMBLO
 set -u
 vemblo=$(realpath "$1")
+"$vemblo" 2>/dev/null
+[ $? = 1 ] || { echo "FAIL: cannot run $1" && exit 1; }
 missing=$(for tool in sshd sshfs smbd smbnetfs smbpasswd ntfs-3g mkntfs; do
   command -v "$tool" "/usr/sbin/$tool" >/dev/null || echo "$tool"; done)
 if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || [ -n "$missing" ]; then

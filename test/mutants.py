@@ -12,6 +12,8 @@
 #   range" for "File name too long"; the status and the folder are the same either way;
 # - R5: a look that fails taken for absence: the argument's look reports the reason all the same,
 #   and a dated name taken for absent meets a rename that the system checks itself;
+# - R24: the file moved aside let go where this run's directory is gone but no directory stands in
+#   the file's place: that needs the put-back to fail as well, two faults at once;
 # - R1: one aside name for all runs: the aside step refuses a name in use on every file system, so
 #   a run that meets one takes the next number, and only ten runs at one instant in one folder
 #   would fail, with status 2 and nothing lost.
@@ -198,10 +200,12 @@ MUTANTS = [
          edits=[('  int error = name_source(file_arg, trimmed, &file_arg);', '  hold_interrupts();\n  int error = name_source(file_arg, trimmed, &file_arg);'), ('  hold_interrupts();\n  error = move_entry', '  error = move_entry')]),
     dict(id='R23', file='src/replace.cpp', desc='no rename without the flag to a name of its own',
          edits=[('      error = rename_replacing(name, own);\n', '')]),
-    dict(id='R24', file='src/replace.cpp', desc="the file aside removed when another run's directory does not stand",
-         edits=[('      !directory_stands(own_directory) && directory_stands(dated_name)) {', '      !directory_stands(own_directory)) {')]),
     dict(id='R25', file='src/replace.cpp', desc="the file aside kept where another run has placed the directory",
          edits=[('    (void)remove_file(own_file);\n  }\n', '  }\n')]),
+    dict(id='P7', file='src/platform/platform_posix.cpp', desc='a clock that cannot be read taken for 1970',
+         edits=[('  if (clock_gettime(CLOCK_REALTIME, &now) != 0) return errno;', '  (void)clock_gettime(CLOCK_REALTIME, &now);')]),
+    dict(id='P8', file='src/platform/platform_posix.cpp', desc='EPERM from renameat2 taken for a refusal',
+         edits=[('errno == EINVAL || errno == ENOSYS || errno == EPERM ? ENOTSUP : errno;', 'errno == EINVAL || errno == ENOSYS ? ENOTSUP : errno;')]),
     dict(id='R18', file='src/platform/platform_posix.cpp', desc='interrupts not held',
          edits=[('  (void)sigprocmask(SIG_BLOCK, &all, &unheld);\n', '  (void)sigprocmask(SIG_BLOCK, nullptr, &unheld);\n')]),
     dict(id='R19', file='src/replace.cpp', desc="a link's text not read",

@@ -2,7 +2,7 @@
 # The folder rows and program_test.sh again, in folders on a FUSE file system that refuses the flags
 # of renameat2, as NFS and SMB do: bindfs over a temporary folder. Needs root, /dev/fuse and
 # bindfs, and skips (status 77) without them unless VEMBLO_TEST_REQUIRE_ALL is set.
-# Usage: on_fuse.sh VEMBLO_TESTS VEMBLO
+# Usage: on_fuse.sh VEMBLO_TESTS VEMBLO VEMBLO_CLOCK
 set -u
 if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || ! command -v bindfs >/dev/null; then
   echo "a FUSE mount needs root, /dev/fuse and bindfs"
@@ -17,4 +17,4 @@ mountpoint -q "$dir/fuse" || exit 1
 # The folder behind the mount, where another client's changes go unseen by its cache for a while,
 # and the daemon, which stops answering when stopped, as a server that is gone.
 export TMPDIR=$dir/fuse VEMBLO_BACKING=$dir/folder VEMBLO_FUSE_PID=$!
-"$1" --gtest_filter='Command.*' && bash "$(dirname "$0")/program_test.sh" "$2"
+"$1" --gtest_filter='Command.*' && bash "$(dirname "$0")/program_test.sh" "$2" "$3"

@@ -17,6 +17,12 @@
 
 #include "platform/platform.h"
 
+// The build asks for 64-bit file offsets, numbers and times on 32-bit systems too, without which a
+// file over 2 GiB, or one whose number passes 2^32, could not be looked at, and 2038 would end
+// the calendar.
+static_assert(sizeof(off_t) >= 8 && sizeof(ino_t) >= 8 && sizeof(time_t) >= 8,
+              "build with _FILE_OFFSET_BITS=64 and _TIME_BITS=64");
+
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
 const int SYS_NO_ENTRY = ENOENT;
@@ -145,11 +151,13 @@ int get_full_path(const char* name, char* out, std::size_t room) {
   return 0;
 }
 
+// A clock that cannot be read fails, where time() would give -1, a second before 1970.
 int get_local_date(LocalDate* date) {
-  time_t now = time(nullptr);
+  struct timespec now {};
+  if (clock_gettime(CLOCK_REALTIME, &now) != 0) return errno;
   struct tm local;
   // A year too large for the calendar is the one way it fails, and errno need not say so.
-  if (localtime_r(&now, &local) == nullptr) return EOVERFLOW;
+  if (localtime_r(&now.tv_sec, &local) == nullptr) return EOVERFLOW;
   date->year = local.tm_year + 1900;
   date->month = local.tm_mon + 1;
   date->day = local.tm_mday;

@@ -1,0 +1,13 @@
+# Linux on 64-bit ARM (Debian's arm64), built with Debian's cross compiler; its programs run here
+# under qemu-user where it is installed.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR aarch64)
+set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
+set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
+set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+if(EXISTS /usr/bin/qemu-aarch64-static)
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-aarch64-static)
+endif()
