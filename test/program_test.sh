@@ -98,7 +98,8 @@ later() { strace -qq -o /dev/null -e "inject=$1" "$vemblo" d 2>/dev/null; }
 if [ -n "${VEMBLO_FUSE_PID:-}" ] && [ -z "${VEMBLO_EMULATED:-}" ]; then
   folder "" && echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a" && kill -STOP "$VEMBLO_FUSE_PID"
   env --default-signal=INT "$vemblo" a 2>/dev/null &
-  sleep 0.3 && kill -INT $! && sleep 0.5 && kill -CONT "$VEMBLO_FUSE_PID" && wait $!
+  sleep 0.3 && kill -INT $! && sleep 0.5
+  kill -CONT "$VEMBLO_FUSE_PID" && wait $!
   [ $? = 130 ] && [ "$(listing)" = a=a ] || fail "hanging look" "$(listing)"
   cd ..
 fi
@@ -109,7 +110,9 @@ fi
 if [ -n "${VEMBLO_BACKING:-}" ]; then
   folder "mkdir d; echo i > d/in; echo b > d$s"
   later '/^mkdir(at)?$:delay_enter=600000' &
-  sleep 0.3 && for own in .vemblo-aside-*; do [ -d "$own" ] && mv "$own" "d$s"; done && wait $!
+  for try in {1..300}; do [ "$(ls -A | grep -c aside)" = 2 ] && break || sleep 0.01; done
+  for own in .vemblo-aside-*; do [ -d "$own" ] && mv "$own" "d$s"; done
+  wait $!
   [ $? = 2 ] && [ "$(listing)" = "d$s/"$'\n'"d$s/in=i" ] || fail "taken by another run" "$(listing)"
   cd ..
 fi
