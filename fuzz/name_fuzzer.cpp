@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "dated_name.h"
-#include "path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);

@@ -8,6 +8,5 @@ can_run() { "$1" 2>/dev/null; [ $? = 1 ] || { echo "FAIL: cannot run $1" && exit
 # The entries below the current folder, one a line: "name/" a folder, "name=text" a file.
 listing() {
   find . -mindepth 1 | LC_ALL=C sort | while read -r entry; do
-    [ -d "$entry" ] && echo "${entry#./}/" || echo "${entry#./}=$(cat "$entry")"
-  done
+    [ -d "$entry" ] && echo "${entry#./}/" || echo "${entry#./}=$(cat "$entry")"; done
 }

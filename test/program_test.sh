@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The built vemblo where only a process of its own shows what a run does: at the root, in other
-# time zones, without a terminal, with a closed standard error, over a file bound to its dated
-# name, with each of its file-system calls failing or interrupted in turn, in the calls that keep
-# its guarantees, beside identical runs, while a directory is made under its dated name, and, on a
-# FUSE mount, after a change behind the mount. Folders are made below TMPDIR, so that the script
-# can run again on another file system.
+# time zones and years, without a terminal, with a closed standard error, with each of its
+# file-system calls failing or interrupted in turn, in the calls that keep its guarantees, while a
+# directory is made under its dated name, and, on FUSE mounts, while its daemon is stopped, beside
+# another run that takes its directory, and on sshfs, smbnetfs and ntfs-3g. Folders are made below
+# TMPDIR, so that the script can run again on another file system.
 # Usage: program_test.sh VEMBLO VEMBLO_CLOCK (the program with a clock that VEMBLO_TEST_CLOCK sets)
 set -u
 . "$(dirname "$0")/common.sh"
@@ -126,4 +126,36 @@ if mkdir "d$s" 2>/dev/null; then expected="d/"$'\n'"d$s/" want=2; else expected=
 wait $!
 [ $? = $want ] && [ "$(listing)" = "$expected" ] || fail meanwhile "$(listing)"
 cd ..
+# On the mounts that VEMBLO_MOUNTS holds, sshfs, smbnetfs and ntfs-3g: runs vemblo ARG at once
+# through each mount that MOUNTS names, in a new folder that SETUP has filled behind them, where no
+# client's cache has seen it. One run renames, the folder then holds RENAMED, and the others fail;
+# or where RENAMED is "same", every run fails and changes nothing.
+row() {
+  local backing=$1 mounts=$2 setup=$3 arg=$4 renamed=$5 folder=r$((++round))
+  mkdir "$backing/$folder" && (cd "$backing/$folder" && eval "$setup")
+  local before=$(cd "$backing/$folder" && listing)
+  for mount in $mounts; do (cd "$mount/$folder" && "$vemblo" "$arg" 2>/dev/null; echo $?) & done >st
+  wait
+  local statuses=$(sort st | tr -d '\n') after=$(cd "$backing/$folder" && listing)
+  { [[ $statuses =~ ^02*$ ]] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
+    { [[ $statuses =~ ^2+$ ]] && [ "$renamed" = same ] && [ "$after" = "$before" ]; } ||
+    fail "$mounts: $setup" "$statuses, $after"
+}
+round=0
+if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
+  one=smb1/127.0.0.1/share two=smb2/127.0.0.1/share
+  # sshfs numbers each name on its own, so that two names of one file cannot be told from two.
+  row ssh-files ssh "echo a > a; ln a a$s" a same
+  # A link on the server, which the client shows as the file it leads to, is no file to replace.
+  row smb/share $one "echo a > a$s; ln -s a$s a" a same
+  row smb/share $one "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
+  # Identical runs, three through each of two clients; through sshfs and ntfs-3g, the one mount.
+  for time in {1..10}; do
+    row ssh-files "ssh ssh ssh" "echo a > a" a "a$s=a"
+    row ssh-files "ssh ssh ssh" "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
+    row ntfs "ntfs ntfs ntfs" "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
+    row smb/share "$one $one $one $two $two $two" "echo a > a" a "a$s=a"
+    row smb/share "$one $one $one $two $two $two" "echo a > a; echo b > a$s" a "a$s=a"
+  done
+fi
 [ "$failures" = 0 ]
