@@ -52,7 +52,7 @@ MUTANTS = [
     dict(id='P1', file='src/platform/platform_posix.cpp', desc='follows links',
          edits=[('(follow ? stat(name, &status) : lstat(name, &status))', 'stat(name, &status)')]),
     dict(id='P2', file='src/platform/platform_posix.cpp', desc='UTC date',
-         edits=[('if (localtime_r(&now, &local) == nullptr)', 'if (gmtime_r(&now, &local) == nullptr)')]),
+         edits=[('if (localtime_r(&now.tv_sec, &local) == nullptr)', 'if (gmtime_r(&now.tv_sec, &local) == nullptr)')]),
     dict(id='P3', file='src/platform/platform_posix.cpp', desc='locale not set',
          edits=[('(void)setlocale(LC_CTYPE, "");', '')]),
     dict(id='P4', file='src/platform/platform_posix.cpp', desc='double slash at root',
