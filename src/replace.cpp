@@ -44,8 +44,7 @@ constexpr int OWN_NAME_ATTEMPTS = 10;
 // Of several runs that move one entry, only one can: the others find nothing under name. The
 // names carry the process number and a random number, so that no other run, on this machine or
 // on another one that shares the folder, takes the same; that is what makes them safe to rename
-// over where the file system cannot rename without replacing.
-// unguarded, where given, tells whether the file system could not refuse to replace.
+// over where the file system cannot rename without replacing, which unguarded, where given, tells.
 int take_own_name(const char* name, char own[MAX_FULL_PATH], bool* unguarded = nullptr) {
   int directory_size = static_cast<int>(directory_length(name));
   int error = SYS_ENTRY_EXISTS;
