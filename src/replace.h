@@ -3,19 +3,22 @@
 // A file under the dated name is replaced in one step, so that there is never a moment when
 // neither file exists; a directory there is never replaced, not even one that appears after the
 // look. A directory takes a file's place only once it stands there. When the dated name is a
-// second name of the file, the argument's name is removed. Whatever fails, nothing is changed;
-// only a crash between two steps can leave a file under a name of the form
-// ".vemblo-aside-PID-N" in its own directory, and, where the file system cannot rename without
-// replacing, an empty file there or an empty directory under the dated name.
+// second name of the file, the argument's name is removed. Where the file system cannot refuse to
+// replace, the argument first goes to a name of this run's own, which only one of identical runs
+// can take. Whatever fails, nothing is changed; only a crash between two steps can leave an entry
+// under a name of the form ".vemblo-aside-PID-N" in its own directory, and, where the file system
+// cannot rename without replacing, an empty directory under the dated name.
 //
 // The routes, and the function that takes each:
 // - a name with separators after it: a directory's is renamed by its name alone (name_source);
 // - a symbolic link that leads to the entry under the dated name: refused (check_link);
-// - a file over nothing or over another file: one rename (move_entry);
-// - a file over a second name of its own: moved aside and renamed over it (remove_second_name);
-// - a directory onto nothing: a rename that replaces nothing (move_entry);
-// - a directory over a file: swapped with it, or the file moved aside first
-//   (replace_file_by_directory, move_aside);
+// - a file onto nothing: one rename that replaces nothing (move_entry);
+// - a file over a file, a second name of its own among them, or wherever the file system cannot
+//   refuse to replace: through a name of its own (rename_through_own_name, take_own_name);
+// - a directory onto nothing: a rename that replaces nothing, or through a name of its own onto a
+//   placeholder (move_directory, place_directory);
+// - a directory over a file: swapped with it, or both moved to names of their own first
+//   (replace_file_by_directory);
 // - a rename reported done that changed nothing: refused (confirm_renamed).
 #ifndef VEMBLO_REPLACE_H
 #define VEMBLO_REPLACE_H

@@ -126,6 +126,7 @@ if mkdir "d$s" 2>/dev/null; then expected="d/"$'\n'"d$s/" want=2; else expected=
 wait $!
 [ $? = $want ] && [ "$(listing)" = "$expected" ] || fail meanwhile "$(listing)"
 cd ..
+
 # On the mounts that VEMBLO_MOUNTS holds, sshfs, smbnetfs and ntfs-3g: runs vemblo ARG at once
 # through each mount that MOUNTS names, in a new folder that SETUP has filled behind them, where no
 # client's cache has seen it. One run renames, the folder then holds RENAMED, and the others fail;
