@@ -10,13 +10,9 @@
 #   full path anyway; it is kept for Windows, whose GetFullPathNameA is not said to take one;
 # - P6: the reason given for a working directory too deep to be named, "Numerical result out of
 #   range" for "File name too long"; the status and the folder are the same either way;
-# - R5: a look that fails taken for absence: the argument's look reports the reason all the same,
-#   and a dated name taken for absent meets a rename that the system checks itself;
-# - R24: the file moved aside let go where this run's directory is gone but no directory stands in
-#   the file's place: that needs the put-back to fail as well, two faults at once;
-# - R1: one aside name for all runs: the aside step refuses a name in use on every file system, so
-#   a run that meets one takes the next number, and only ten runs at one instant in one folder
-#   would fail, with status 2 and nothing lost.
+# - R24 (not in the list): the file moved aside let go where this run's directory is gone but no
+#   directory stands in the file's place: that needs the put-back to fail as well, two faults at
+#   once.
 
 MUTANTS = [
     dict(id='D3', file='src/path.cpp', desc='backslash not a separator',
