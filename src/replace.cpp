@@ -172,11 +172,11 @@ int confirm_renamed(const char* file_arg, const Entry& source) {
   return same_file(now, source) ? SYS_ENTRY_EXISTS : 0;
 }
 
-// A file onto nothing is renamed in one step that replaces nothing. A file over a file, or where
-// the file system cannot refuse to replace, goes through a name of its own: another run may be
-// renaming the same file, a client may replace by deleting first, and a rename between two names
-// of one file changes nothing. Only an error from the file system itself says that it refuses:
-// the system answers for a name that its cache shows taken.
+// A file onto nothing is renamed in one step that replaces nothing. A file over a file, where the
+// file system cannot replace it in one step, or where it cannot refuse to replace, goes through a
+// name of its own: another run may be renaming the same file, a client may replace by deleting
+// first, and a rename between two names of one file changes nothing. Only an error from the file
+// system itself says that it refuses: the system answers for a name that its cache shows taken.
 int move_entry(const char* file_arg, const char* dated_name, const Entry& source,
                const Entry& target) {
   if (source.kind == EntryKind::directory) {
@@ -249,8 +249,13 @@ int replace_and_rename(const char* file_arg, const char* dated_name) {
     error = check_link(file_arg, target);
     if (error != 0) return error;
   }
+  // A file over another file is renamed in one step where the file system replaces so under its
+  // own lock; where it may hang, the question is asked while an interrupt still ends the run.
+  bool one_step = source.kind != EntryKind::directory && target.kind == EntryKind::file &&
+                  !same_file(source, target) && replaces_in_one_step(dated_name);
   hold_interrupts();
-  error = move_entry(file_arg, dated_name, source, target);
+  error = one_step ? rename_replacing(file_arg, dated_name)
+                   : move_entry(file_arg, dated_name, source, target);
   release_interrupts();
   return error != 0 ? error : confirm_renamed(file_arg, source);
 }

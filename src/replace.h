@@ -5,16 +5,20 @@
 // look. A directory takes a file's place only once it stands there. When the dated name is a
 // second name of the file, the argument's name is removed. Where the file system cannot refuse to
 // replace, the argument first goes to a name of this run's own, which only one of identical runs
-// can take. Whatever fails, nothing is changed; only a crash between two steps can leave an entry
-// under a name of the form ".vemblo-aside-PID-N" in its own directory, and, where the file system
-// cannot rename without replacing, an empty directory under the dated name.
+// can take. Whatever fails, nothing is changed. Only a crash between two steps can leave
+// something else: on a local disk, a file that a directory replaces under the directory's old
+// name, or a file that had a second name under a name of the form ".vemblo-aside-PID-N"; elsewhere
+// any entry that a run moved under such a name, and an empty directory under the dated name.
 //
 // The routes, and the function that takes each:
 // - a name with separators after it: a directory's is renamed by its name alone (name_source);
 // - a symbolic link that leads to the entry under the dated name: refused (check_link);
+// - a file over another file where the file system replaces in one step: one rename that
+//   replaces (replace_and_rename);
 // - a file onto nothing: one rename that replaces nothing (move_entry);
-// - a file over a file, a second name of its own among them, or wherever the file system cannot
-//   refuse to replace: through a name of its own (rename_through_own_name, take_own_name);
+// - a file over a second name of its own, or a file over a file wherever the file system cannot
+//   replace in one step or cannot refuse to replace: through a name of its own
+//   (rename_through_own_name, take_own_name);
 // - a directory onto nothing: a rename that replaces nothing, or through a name of its own onto a
 //   placeholder (move_directory, place_directory);
 // - a directory over a file: swapped with it, or both moved to names of their own first

@@ -23,7 +23,7 @@ folder() { rm -rf work && mkdir work && cd work && eval "$1"; }
 run() {
   local setup=$1 arg=$2 && shift 2
   folder "$setup" && before=$(listing)
-  "$@" "$vemblo" "$arg" 2>/dev/null
+  { "$@" "$vemblo" "$arg"; } 2>/dev/null
   status=$? after=$(listing) && cd ..
 }
 
@@ -51,36 +51,49 @@ exec {closed}> >(:) && sleep 0.2 && "$vemblo" missing 2>&"$closed"
 # Each file-system call of a run fails in turn, and each rename of a file claims to be done and
 # does nothing, as between two names of one file: the run then changes nothing and ends with
 # status 2, or renames with status 0. Ctrl+C at each call ends the run with status 130 once its
-# steps are done, with nothing changed or renamed, and no placeholder or aside name left. Calls
-# before the first that asks for the current directory start the program. Each route: what the
-# folder holds, the argument, and what it holds after.
-for route in "echo a > a|a|a$s=a" "echo a > a; echo b > a$s|a|a$s=a" "echo a > a; ln a a$s|a|a$s=a" \
-  "mkdir d; echo i > d/in|d|d$s/ d$s/in=i" "mkdir d; echo i > d/in; echo b > d$s|d|d$s/ d$s/in=i"; do
-  IFS='|' read -r setup arg renamed <<<"$route"
+# steps are done, with nothing changed or renamed. SIGKILL at each call leaves the folder as before,
+# as renamed, or in a state the README names, with "~" for a name ".vemblo-aside-PID-N": on a local
+# disk the first, elsewhere the second list of states. Calls before the first that asks for the
+# current directory start the program. Each route: what the folder holds, the argument, what it
+# holds after, and the states that SIGKILL may leave.
+case $(stat -f -c %T "$top") in ext2/ext3 | xfs | btrfs | tmpfs | f2fs | overlayfs) local=1 ;; esac
+for route in "echo a > a|a|a$s=a||~=a" "echo a > a; echo b > a$s|a|a$s=a||a$s=b ~=a" \
+  "echo a > a; ln a a$s|a|a$s=a|a$s=a ~=a|a$s=a ~=a" "mkdir d; echo i > d/in|d|d$s/ d$s/in=i||~/ ~/in=i;d$s/ ~/ ~/in=i" \
+  "mkdir d; echo i > d/in; echo b > d$s|d|d$s/ d$s/in=i|d$s/ d$s/in=i d=b|d$s=b ~/ ~/in=i;~/ ~/in=i ~=b;d$s/ ~/ ~/in=i ~=b;d$s/ d$s/in=i ~=b"; do
+  IFS='|' read -r setup arg renamed on_disk elsewhere <<<"$route"
   run "$setup" "$arg" strace -qq -o "$top/calls" -e trace=%file,getcwd
   faults=() && declare -A count=()
   while read -r line; do
     call=${line%%(*} && count[$call]=$((${count[$call]:-0} + 1))
     [ ${#faults[@]} -gt 0 ] || [ "$call" = getcwd ] || continue
-    faults+=("inject=$call:error=EIO:when=${count[$call]}" "inject=$call:signal=SIGINT:when=${count[$call]}")
+    for signal in INT KILL; do faults+=("inject=$call:signal=SIG$signal:when=${count[$call]}"); done
+    faults+=("inject=$call:error=EIO:when=${count[$call]}")
     [[ $call$arg =~ ^rename(at)?a$ ]] && faults+=("inject=$call:retval=0:when=${count[$call]}")
   done <"$top/calls"
   [ ${#faults[@]} -gt 3 ] || fail "$route" "too few calls"
+  [ -n "${local:-}" ] && crashed=$on_disk || crashed=$elsewhere
   for fault in "${faults[@]}"; do
     run "$setup" "$arg" strace -qq -o /dev/null -e "$fault"
     [[ $fault == *SIGINT* ]] && done=130 failed=130 || done=0 failed=2
+    if [[ $fault == *SIGKILL* ]]; then
+      left=$(sed 's/\.vemblo-aside-[0-9]*-[0-9]*/~/' <<<"$after" | LC_ALL=C sort | paste -sd ' ')
+      [ $status = 137 ] && [[ ";$crashed;$renamed;$(LC_ALL=C sort <<<"$before" | paste -sd ' ');" == *";$left;"* ]] ||
+        fail "$fault" "status $status, $left"
+      continue
+    fi
     { [ $status = $done ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
       { [ $status = $failed ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
   done
 done
 
 # What only racing runs would show, read from the calls of one run: a file is replaced by a
-# rename that replaces, with no unlink before it, a directory is renamed with RENAME_NOREPLACE,
-# and a diagnostic line of up to PIPE_BUF bytes goes out in one write.
+# rename that replaces, with no unlink before it, and on a local disk by that rename alone; a
+# directory is renamed with RENAME_NOREPLACE; and a diagnostic line of up to PIPE_BUF bytes goes
+# out in one write.
 trace() { run "$1" "$2" strace -qq -o "$top/calls" -e "trace=$3" && cat "$top/calls"; }
 calls=$(trace "echo a > a; echo b > a$s" a '/^(rename|unlink)')
-[[ $(tail -n 1 <<<"$calls") == rename*"/a$s\") = 0" ]] && ! grep -q ^unlink <<<"$calls" ||
-  fail guarantees "$calls"
+[[ $(tail -n 1 <<<"$calls") == rename*"/a$s\") = 0" ]] && ! grep -q ^unlink <<<"$calls" &&
+  { [ -z "${local:-}" ] || [ "$(wc -l <<<"$calls")" = 1 ]; } || fail guarantees "$calls"
 [[ $(trace "mkdir d" d '/^rename') == *RENAME_NOREPLACE* ]] || fail guarantees "a directory"
 # A name of 1,900 bytes, twice in the line with its folder, makes about 3,900 of PIPE_BUF's 4,096.
 [ "$(trace : "$(printf 'x%.0s' {1..1900})" write | grep -c .)" = 1 ] || fail guarantees "a long line"

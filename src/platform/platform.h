@@ -97,6 +97,10 @@ int rename_replacing(const char* from, const char* to);
 // SYS_NOT_SUPPORTED where the system or the file system cannot refuse to replace.
 int rename_keeping(const char* from, const char* to);
 
+// Whether the file system that holds the file under name renames over a file in one step and
+// refuses to replace where asked, as a local disk's does; no where it cannot be told.
+bool replaces_in_one_step(const char* name);
+
 // Swaps the entries under a and b in one step; SYS_NOT_SUPPORTED where that cannot be done.
 int exchange_entries(const char* a, const char* b);
 

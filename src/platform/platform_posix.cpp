@@ -13,6 +13,10 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 #include "platform/platform.h"
@@ -231,6 +235,30 @@ int rename_replacing(const char* from, const char* to) { return rename(from, to)
 
 int rename_keeping(const char* from, const char* to) {
   return rename_in_one_step(from, to, /*swap=*/false);
+}
+
+// The local file systems that Linux renames over a file on in one step under its own lock, and that
+// take renameat2's flags. A network or FUSE file system may replace by deleting first, or answer
+// for a name from a cache, and is not among them.
+bool replaces_in_one_step(const char* name) {
+#ifdef __linux__
+  struct statfs status;
+  if (statfs(name, &status) != 0) return false;
+  switch (static_cast<unsigned long>(status.f_type)) {
+    case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+#else
+  (void)name;
+  return false;
+#endif
 }
 
 int exchange_entries(const char* a, const char* b) {

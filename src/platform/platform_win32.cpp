@@ -215,6 +215,10 @@ int rename_keeping(const char* from, const char* to) {
   return error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : static_cast<int>(error);
 }
 
+// MoveFileEx asks the file system, or an SMB server, to replace in one request, and refuses to
+// replace where not asked, on every volume.
+bool replaces_in_one_step(const char*) { return true; }
+
 // Windows has no call that swaps two entries.
 int exchange_entries(const char*, const char*) { return ERROR_NOT_SUPPORTED; }
 
