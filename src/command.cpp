@@ -50,8 +50,9 @@ void put_name(LineWriter* line, const char* name) {
   put_byte(line, '\'');
 }
 
-// dated_name is null when the dated name could not be composed.
-void report_failure(const char* file_arg, const char* dated_name, int error) {
+// dated_name is null when the dated name could not be composed, and left when nothing was left.
+void report_failure(const char* file_arg, const char* dated_name, int error,
+                    const LeftAside* left = nullptr) {
   char reason[REASON_ROOM];
   if (error == LINKS_TO_DATED_NAME) {
     (void)snprintf(reason, sizeof reason, "it is a symbolic link to the new name");
@@ -67,6 +68,12 @@ void report_failure(const char* file_arg, const char* dated_name, int error) {
   }
   put_text(&line, ": ");
   put_text(&line, reason);
+  if (left != nullptr && left->now[0] != '\0') {
+    put_text(&line, "; ");
+    put_name(&line, left->name);
+    put_text(&line, " is now ");
+    put_name(&line, left->now);
+  }
   put_byte(&line, '\n');
   flush(&line);
 }
@@ -90,9 +97,10 @@ int run_command(int argc, char** argv) {
     report_failure(file_arg, nullptr, error);
     return STATUS_NOT_RENAMED;
   }
-  error = replace_and_rename(file_arg, dated_name);
+  LeftAside left;
+  error = replace_and_rename(file_arg, dated_name, &left);
   if (error != 0) {
-    report_failure(file_arg, dated_name, error);
+    report_failure(file_arg, dated_name, error, &left);
     return STATUS_NOT_RENAMED;
   }
   return STATUS_DONE;

@@ -61,34 +61,52 @@ int take_own_name(const char* name, char own[MAX_FULL_PATH], bool* unguarded = n
   return error;
 }
 
+// Notes that the entry that stood under name now stands under now, where this run could not put
+// it back; only the first such entry is named.
+void leave(const char* now, const char* name, LeftAside* left) {
+  if (left->now[0] != '\0') return;
+  (void)snprintf(left->name, sizeof left->name, "%s", name);
+  (void)snprintf(left->now, sizeof left->now, "%s", now);
+}
+
+// Puts the entry that this run moved to own back under name, and tells how that went. Where
+// nothing stands under own any more, nothing is left to put back.
+int put_back(const char* own, const char* name, LeftAside* left) {
+  int error = rename_replacing(own, name);
+  if (error != 0 && error != SYS_NO_ENTRY) leave(own, name, left);
+  return error;
+}
+
 // Puts the directory under own in the dated name's place, where nothing may be replaced, not even
 // an empty directory. Without a rename that refuses to, an empty directory is made there first,
 // which fails when anything stands there, and the rename replaces only that. When the rename
 // fails, that directory goes again where the rename cannot have moved anything into it: the
 // directory is still under own, or was not there to move. A client that works around a refused
-// rename may have moved it into the dated name after all.
+// rename may have moved it into the dated name after all. A file system that refuses to rename
+// onto an empty directory cannot replace one either: there the rename goes without it.
 int place_directory(const char* own, const char* dated_name) {
   int error = rename_keeping(own, dated_name);
   if (error != SYS_NOT_SUPPORTED) return error;
   error = make_directory(dated_name);
   if (error != 0) return error;
   error = rename_replacing(own, dated_name);
-  if (error != 0 && (error == SYS_NO_ENTRY || directory_stands(own))) {
-    (void)remove_directory(dated_name);
+  if (error != 0 && (error == SYS_NO_ENTRY || directory_stands(own)) &&
+      remove_directory(dated_name) == 0 && error == SYS_ENTRY_EXISTS) {
+    error = rename_replacing(own, dated_name);
   }
   return error;
 }
 
 // A directory takes the dated name where nothing stood at the look. It is moved to a name of its
 // own first, so that of identical runs only one goes on, and put back where it cannot be placed.
-int move_directory(const char* directory, const char* dated_name) {
+int move_directory(const char* directory, const char* dated_name, LeftAside* left) {
   int error = rename_keeping(directory, dated_name);
   if (error != SYS_NOT_SUPPORTED) return error;
   char own[MAX_FULL_PATH];
   error = take_own_name(directory, own);
   if (error != 0) return error;
   error = place_directory(own, dated_name);
-  if (error != 0) (void)rename_replacing(own, directory);
+  if (error != 0) (void)put_back(own, directory, left);
   return error;
 }
 
@@ -102,12 +120,15 @@ int move_directory(const char* directory, const char* dated_name) {
 // An SMB client renames by a handle that it opened by name, so that a run that opened the
 // directory in the same instant can take it from this run's own name. That run then puts it in
 // the file's place; where the file cannot go back because a directory stands there, and this
-// run's directory is gone, the file goes.
-int replace_file_by_directory(const char* directory, const char* dated_name) {
+// run's directory is gone, the file goes. Anything else there may be another run's placeholder,
+// gone a moment later, and the file is put back once more.
+int replace_file_by_directory(const char* directory, const char* dated_name, LeftAside* left) {
   int error = exchange_entries(directory, dated_name);
   if (error == 0) {
     error = remove_file(directory);
-    if (error != 0) (void)exchange_entries(directory, dated_name);
+    if (error != 0 && exchange_entries(directory, dated_name) != 0) {
+      leave(directory, dated_name, left);
+    }
     return error;
   }
   if (error != SYS_NOT_SUPPORTED) return error;
@@ -123,11 +144,14 @@ int replace_file_by_directory(const char* directory, const char* dated_name) {
   if (error == 0 && holds_file && (error = remove_file(own_file)) != 0) {
     (void)rename_replacing(dated_name, own_directory);
   }
-  if (error != 0 && holds_file && rename_replacing(own_file, dated_name) != 0 &&
-      !directory_stands(own_directory) && directory_stands(dated_name)) {
-    (void)remove_file(own_file);
+  if (error != 0 && holds_file && rename_replacing(own_file, dated_name) != 0) {
+    if (directory_stands(own_directory) || !directory_stands(dated_name)) {
+      (void)put_back(own_file, dated_name, left);
+    } else if (remove_file(own_file) != 0) {
+      leave(own_file, dated_name, left);
+    }
   }
-  if (error != 0) (void)rename_replacing(own_directory, directory);
+  if (error != 0) (void)put_back(own_directory, directory, left);
   return error;
 }
 
@@ -141,7 +165,7 @@ int replace_file_by_directory(const char* directory, const char* dated_name) {
 // rename back tells last: where nothing is left to move back, the file stands under the dated
 // name.
 int rename_through_own_name(const char* file_arg, const char* dated_name, const Entry& source,
-                            const Entry& target) {
+                            const Entry& target, LeftAside* left) {
   char own[MAX_FULL_PATH];
   bool unguarded = false;
   int error = take_own_name(file_arg, own, &unguarded);
@@ -150,17 +174,17 @@ int rename_through_own_name(const char* file_arg, const char* dated_name, const 
                seem_one_file(own, source, dated_name, target);
   error = alike ? SYS_ENTRY_EXISTS : rename_replacing(own, dated_name);
   if (error != 0) {
-    (void)rename_replacing(own, file_arg);
+    (void)put_back(own, file_arg, left);
     return error;
   }
-  Entry left;
+  Entry still;
   Entry there;
-  error = look_at_entry(own, /*follow=*/false, &left);
-  if (error == 0 && left.kind == EntryKind::none) return 0;
+  error = look_at_entry(own, /*follow=*/false, &still);
+  if (error == 0 && still.kind == EntryKind::none) return 0;
   if (error == 0) error = look_at_entry(dated_name, /*follow=*/false, &there);
-  if (error == 0) error = same_file(left, there) ? remove_file(own) : SYS_ENTRY_EXISTS;
+  if (error == 0) error = same_file(still, there) ? remove_file(own) : SYS_ENTRY_EXISTS;
   if (error == 0) return 0;
-  return rename_replacing(own, file_arg) == SYS_NO_ENTRY ? 0 : error;
+  return put_back(own, file_arg, left) == SYS_NO_ENTRY ? 0 : error;
 }
 
 // A rename may be reported done that changed nothing, between two spellings of one name. The
@@ -178,16 +202,16 @@ int confirm_renamed(const char* file_arg, const Entry& source) {
 // first, and a rename between two names of one file changes nothing. Only an error from the file
 // system itself says that it refuses: the system answers for a name that its cache shows taken.
 int move_entry(const char* file_arg, const char* dated_name, const Entry& source,
-               const Entry& target) {
+               const Entry& target, LeftAside* left) {
   if (source.kind == EntryKind::directory) {
-    return target.kind == EntryKind::none ? move_directory(file_arg, dated_name)
-                                          : replace_file_by_directory(file_arg, dated_name);
+    return target.kind == EntryKind::none ? move_directory(file_arg, dated_name, left)
+                                          : replace_file_by_directory(file_arg, dated_name, left);
   }
   if (target.kind == EntryKind::none) {
     int error = rename_keeping(file_arg, dated_name);
     if (error != SYS_ENTRY_EXISTS && error != SYS_NOT_SUPPORTED) return error;
   }
-  return rename_through_own_name(file_arg, dated_name, source, target);
+  return rename_through_own_name(file_arg, dated_name, source, target, left);
 }
 
 // Separators after a name ask for a directory, which is then renamed by its name alone: with them,
@@ -234,7 +258,11 @@ int check_link(const char* link, const Entry& target) {
 
 // The looks change nothing, and an interrupt ends them at once, as it would a look that hangs on
 // a network file system; from the first step that changes a name to the last, it waits.
-int replace_and_rename(const char* file_arg, const char* dated_name) {
+int replace_and_rename(const char* file_arg, const char* dated_name, LeftAside* left) {
+  left->now[0] = '\0';
+  // A name longer than any file system takes is refused before a look asks for it: some network
+  // clients fail every request after such a look, until they are mounted again.
+  if (strlen(dated_name) - directory_length(dated_name) > MAX_NAME) return SYS_NAME_TOO_LONG;
   char trimmed[MAX_FULL_PATH];
   Entry target;
   Entry source;
@@ -255,7 +283,7 @@ int replace_and_rename(const char* file_arg, const char* dated_name) {
                   !same_file(source, target) && replaces_in_one_step(dated_name);
   hold_interrupts();
   error = one_step ? rename_replacing(file_arg, dated_name)
-                   : move_entry(file_arg, dated_name, source, target);
+                   : move_entry(file_arg, dated_name, source, target, left);
   release_interrupts();
   return error != 0 ? error : confirm_renamed(file_arg, source);
 }

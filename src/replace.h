@@ -27,12 +27,21 @@
 #ifndef VEMBLO_REPLACE_H
 #define VEMBLO_REPLACE_H
 
+#include "platform/platform.h"
+
+// Where a run that fails leaves an entry that it moved and could not put back: the name the entry
+// had, and the name it stands under now; both empty where the run left none.
+struct LeftAside {
+  char name[MAX_FULL_PATH];
+  char now[MAX_FULL_PATH];
+};
+
 // Not a system's error code: the argument is a symbolic link to the entry under the dated name,
 // which the rename would replace by a link to itself.
 constexpr int LINKS_TO_DATED_NAME = -1;
 
 // Renames file_arg, exactly as the command line holds it, to dated_name. Returns 0,
-// LINKS_TO_DATED_NAME or the system's error code.
-int replace_and_rename(const char* file_arg, const char* dated_name);
+// LINKS_TO_DATED_NAME or the system's error code, and fills left.
+int replace_and_rename(const char* file_arg, const char* dated_name, LeftAside* left);
 
 #endif  // VEMBLO_REPLACE_H

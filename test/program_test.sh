@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The built vemblo where only a process of its own shows what a run does: at the root, in other
 # time zones and years, without a terminal, with a closed standard error, with each of its
-# file-system calls failing or interrupted in turn, in the calls that keep its guarantees, while a
-# directory is made under its dated name, and, on FUSE mounts, while its daemon is stopped, beside
-# another run that takes its directory, and on sshfs, smbnetfs and ntfs-3g. Folders are made below
-# TMPDIR, so that the script can run again on another file system.
+# file-system calls failing, interrupted or killed in turn, in the calls that keep its guarantees,
+# while a directory is made under its dated name, and, on FUSE mounts, while its daemon is stopped,
+# beside another run that takes its directory or a client that misreports, and on sshfs, smbnetfs,
+# ntfs-3g, rclone and overlayfs. Folders are made below TMPDIR, so that the script can run again on
+# another file system.
 # Usage: program_test.sh VEMBLO VEMBLO_CLOCK (the program with a clock that VEMBLO_TEST_CLOCK sets)
 set -u
 . "$(dirname "$0")/common.sh"
@@ -14,6 +15,9 @@ export TZ=UTC0 ASAN_OPTIONS=detect_leaks=0
 s=$(date +%y%m%d)
 top=$(mktemp -d) && cd "$top" || exit 1
 trap 'cd / && rm -rf "$top"' EXIT
+
+# The entries that listing gives, on one line, with "~" for a name ".vemblo-aside-PID-N".
+asides() { sed 's/\.vemblo-aside-[0-9]*-[0-9]*/~/' | LC_ALL=C sort | paste -sd ' '; }
 
 # Makes a new folder, work, that the commands of setup fill, and goes into it.
 folder() { rm -rf work && mkdir work && cd work && eval "$1"; }
@@ -76,7 +80,7 @@ for route in "echo a > a|a|a$s=a||~=a" "echo a > a; echo b > a$s|a|a$s=a||a$s=b 
     run "$setup" "$arg" strace -qq -o /dev/null -e "$fault"
     [[ $fault == *SIGINT* ]] && done=130 failed=130 || done=0 failed=2
     if [[ $fault == *SIGKILL* ]]; then
-      left=$(sed 's/\.vemblo-aside-[0-9]*-[0-9]*/~/' <<<"$after" | LC_ALL=C sort | paste -sd ' ')
+      left=$(asides <<<"$after")
       [ $status = 137 ] && [[ ";$crashed;$renamed;$(LC_ALL=C sort <<<"$before" | paste -sd ' ');" == *";$left;"* ]] ||
         fail "$fault" "status $status, $left"
       continue
@@ -128,6 +132,17 @@ if [ -n "${VEMBLO_BACKING:-}" ]; then
   wait $!
   [ $? = 2 ] && [ "$(listing)" = "d$s/"$'\n'"d$s/in=i" ] || fail "taken by another run" "$(listing)"
   cd ..
+  # A directory that cannot be placed over a file goes back, and the file that it was to replace
+  # does too, at the second try if need be. Where that fails as well, the line says where it is.
+  for when in 3..4 3..5; do
+    folder "mkdir d; echo i > d/in; echo b > d$s"
+    message=$(strace -qq -o /dev/null -e "inject=/^rename(at)?$:error=EIO:when=$when" "$vemblo" d 2>&1)
+    status=$? aside=$(echo .vemblo-aside-*) && [ $when = 3..4 ] && left="d/ d/in=i d$s=b" ||
+      left="d/ d/in=i ~=b; '$PWD/d$s' is now '$PWD/$aside'"
+    [ $status = 2 ] && [ "$(listing | asides)${message#*error}" = "$left" ] ||
+      fail "put back at $when" "$(listing | asides) $message"
+    cd ..
+  done
 fi
 
 # A directory made under the dated name while a run waits to rename a directory there is not
@@ -140,17 +155,17 @@ wait $!
 [ $? = $want ] && [ "$(listing)" = "$expected" ] || fail meanwhile "$(listing)"
 cd ..
 
-# On the mounts that VEMBLO_MOUNTS holds, sshfs, smbnetfs and ntfs-3g: runs vemblo ARG at once
-# through each mount that MOUNTS names, in a new folder that SETUP has filled behind them, where no
-# client's cache has seen it. One run renames, the folder then holds RENAMED, and the others fail;
-# or where RENAMED is "same", every run fails and changes nothing.
+# On the mounts that VEMBLO_MOUNTS holds: runs vemblo ARG at once through each mount that MOUNTS
+# names, in a new folder that SETUP has filled behind them, where no client's cache has seen it.
+# One run renames, the folder then holds RENAMED, and the others fail; or where RENAMED is "same",
+# every run fails and changes nothing. The folder is read behind the mounts, or through VIEW.
 row() {
-  local backing=$1 mounts=$2 setup=$3 arg=$4 renamed=$5 folder=r$((++round))
+  local backing=$1 mounts=$2 setup=$3 arg=$4 renamed=$5 folder=r$((++round)) view=${6:-$1}
   mkdir "$backing/$folder" && (cd "$backing/$folder" && eval "$setup")
-  local before=$(cd "$backing/$folder" && listing)
+  local before=$(cd "$view/$folder" && listing)
   for mount in $mounts; do (cd "$mount/$folder" && "$vemblo" "$arg" 2>/dev/null; echo $?) & done >st
   wait
-  local statuses=$(sort st | tr -d '\n') after=$(cd "$backing/$folder" && listing)
+  local statuses=$(sort st | tr -d '\n') after=$(cd "$view/$folder" && listing)
   { [[ $statuses =~ ^02*$ ]] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
     { [[ $statuses =~ ^2+$ ]] && [ "$renamed" = same ] && [ "$after" = "$before" ]; } ||
     fail "$mounts: $setup" "$statuses, $after"
@@ -158,6 +173,10 @@ row() {
 round=0
 if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
   one=smb1/127.0.0.1/share two=smb2/127.0.0.1/share
+  # A dated name past 255 bytes is refused before any look asks for it, after which the client
+  # would answer nothing but "Input/output error" until mounted again.
+  long=$(printf 'x%.0s' {1..250})
+  row smb/share $one "echo a > $long" "$long" same
   # sshfs numbers each name on its own, so that two names of one file cannot be told from two.
   row ssh-files ssh "echo a > a; ln a a$s" a same
   # A link on the server, which the client shows as the file it leads to, is no file to replace.
@@ -171,5 +190,15 @@ if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
     row smb/share "$one $one $one $two $two $two" "echo a > a" a "a$s=a"
     row smb/share "$one $one $one $two $two $two" "echo a > a; echo b > a$s" a "a$s=a"
   done
+  # rclone refuses to rename onto an empty directory, and so to replace one: a directory is renamed
+  # there without a placeholder, once of identical runs.
+  row rclone-files "rclone rclone rclone" "mkdir d; echo i > d/in" d "d$s/ d$s/in=i"
+  row rclone-files "rclone rclone rclone" "mkdir d; echo i > d/in; echo b > d$s" d "d$s/ d$s/in=i"
+  # On overlayfs, a file of the lower layer is renamed over another in one step; a directory
+  # there is refused, as the kernel refuses it.
+  row overlay-lower overlay "echo a > a; echo b > a$s" a "a$s=a" overlay
+  row overlay-lower overlay "mkdir d; echo i > d/in" d same overlay
+  (cd overlay && [ "$(trace "echo a > a; echo b > a$s" a '/^rename' | wc -l)" = 1 ]) ||
+    fail overlayfs "more than one rename"
 fi
 [ "$failures" = 0 ]

@@ -18,6 +18,14 @@ constexpr std::size_t MAX_FULL_PATH = 3 * 259 + 1;
 constexpr std::size_t MAX_FULL_PATH = PATH_MAX;
 #endif
 
+// The longest name of one entry, in bytes: 255 on the file systems that POSIX systems mount;
+// Windows takes 255 UTF-16 units, which UTF-8 writes in up to three bytes each.
+#if defined(_WIN32)
+constexpr std::size_t MAX_NAME = 3 * 255;
+#else
+constexpr std::size_t MAX_NAME = NAME_MAX;
+#endif
+
 // Error codes the command itself gives, in the system's own numbering so that the system's
 // message describes them.
 extern const int SYS_NAME_TOO_LONG;
