@@ -1,5 +1,6 @@
 # Linux on 32-bit x86 (Debian's i386), built with Debian's cross compiler; its programs run on a
-# 64-bit kernel that runs 32-bit code.
+# 64-bit kernel that runs 32-bit code, or under the qemu-user that CMAKE_CROSSCOMPILING_EMULATOR
+# names where it runs none.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-linux-gnu-gcc)
