@@ -80,13 +80,12 @@ for route in "echo a > a|a|a$s=a||~=a" "echo a > a; echo b > a$s|a|a$s=a||a$s=b 
     run "$setup" "$arg" strace -qq -o /dev/null -e "$fault"
     [[ $fault == *SIGINT* ]] && done=130 failed=130 || done=0 failed=2
     if [[ $fault == *SIGKILL* ]]; then
-      left=$(asides <<<"$after")
-      [ $status = 137 ] && [[ ";$crashed;$renamed;$(LC_ALL=C sort <<<"$before" | paste -sd ' ');" == *";$left;"* ]] ||
-        fail "$fault" "status $status, $left"
-      continue
+      [ $status = 137 ] && [[ ";$crashed;$renamed;$(asides <<<"$before");" == *";$(asides <<<"$after");"* ]] ||
+        fail "$fault" "status $status, $(asides <<<"$after")"
+    else
+      { [ $status = $done ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
+        { [ $status = $failed ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
     fi
-    { [ $status = $done ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
-      { [ $status = $failed ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
   done
 done
 
@@ -108,14 +107,15 @@ run "mkdir d; echo i > d/in" d strace -qq -o /dev/null -e inject=renameat2:error
 
 # Runs vemblo d under strace, with the fault or the delay that $1 injects.
 later() { strace -qq -o /dev/null -e "inject=$1" "$vemblo" d 2>/dev/null; }
+# Once the command $1 holds, within 3 s.
+soon() { for try in {1..300}; do eval "$1" && return || sleep 0.01; done; }
 
 # A look that hangs, as on a mount whose server is gone, ends at once on Ctrl+C: nothing has changed
 # yet. The name is made behind the mount, so that the look must ask the stopped daemon. qemu-user
 # catches every signal for the program it runs, which the kernel then lets wait like any other.
 if [ -n "${VEMBLO_FUSE_PID:-}" ] && [ -z "${VEMBLO_EMULATED:-}" ]; then
   folder "" && echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a" && kill -STOP "$VEMBLO_FUSE_PID"
-  env --default-signal=INT "$vemblo" a 2>/dev/null &
-  sleep 0.3 && kill -INT $! && sleep 0.5
+  env --default-signal=INT "$vemblo" a 2>/dev/null & sleep 0.3 && kill -INT $! && sleep 0.5
   kill -CONT "$VEMBLO_FUSE_PID" && wait $!
   [ $? = 130 ] && [ "$(listing)" = a=a ] || fail "hanging look" "$(listing)"
   cd ..
@@ -125,19 +125,14 @@ fi
 # the file's place, as this does while the run waits to place it: the run then lets the file that
 # it moved aside go, and nothing is left behind.
 if [ -n "${VEMBLO_BACKING:-}" ]; then
-  folder "mkdir d; echo i > d/in; echo b > d$s"
-  later '/^mkdir(at)?$:delay_enter=600000' &
-  for try in {1..300}; do [ "$(ls -A | grep -c aside)" = 2 ] && break || sleep 0.01; done
-  for own in .vemblo-aside-*; do [ -d "$own" ] && mv "$own" "d$s"; done
-  wait $!
+  folder "mkdir d; echo i > d/in; echo b > d$s" && { later '/^mkdir(at)?$:delay_enter=600000' & }
+  soon '[ "$(ls -A | grep -c aside)" = 2 ]' && mv "$(find . -name ".vemblo-*" -type d)" "d$s" && wait $!
   [ $? = 2 ] && [ "$(listing)" = "d$s/"$'\n'"d$s/in=i" ] || fail "taken by another run" "$(listing)"
   cd ..
   # A client may move the directory into its placeholder and yet report that the rename failed:
   # the placeholder, which holds the directory now, stays.
-  folder "mkdir d"
-  later '/^rename(at)?$:error=EIO:delay_enter=600000:when=2' &
-  for try in {1..300}; do [ -d "d$s" ] && break || sleep 0.01; done
-  mv -T .vemblo-aside-* "d$s" && wait $!
+  folder "mkdir d" && { later '/^rename(at)?$:error=EIO:delay_enter=600000:when=2' & }
+  soon '[ -d "d$s" ]' && mv -T .vemblo-aside-* "d$s" && wait $!
   [ $? = 2 ] && [ "$(listing)" = "d$s/" ] || fail "moved into the placeholder" "$(listing)"
   cd ..
   # A directory that cannot be placed over a file goes back, and the file that it was to replace
@@ -145,9 +140,8 @@ if [ -n "${VEMBLO_BACKING:-}" ]; then
   for when in 3..4 3..5; do
     folder "mkdir d; echo i > d/in; echo b > d$s"
     message=$(strace -qq -o /dev/null -e "inject=/^rename(at)?$:error=EIO:when=$when" "$vemblo" d 2>&1)
-    status=$? aside=$(echo .vemblo-aside-*) && [ $when = 3..4 ] && left="d/ d/in=i d$s=b" ||
-      left="d/ d/in=i ~=b; '$PWD/d$s' is now '$PWD/$aside'"
-    [ $status = 2 ] && [ "$(listing | asides)${message#*error}" = "$left" ] ||
+    status=$? left="d/ d/in=i d$s=b" && [ $when = 3..4 ] || left="d/ d/in=i ~=b; '$PWD/d$s' is now '$PWD/~'"
+    [ $status = 2 ] && [ "$(listing | asides)$(asides <<<"${message#*error}")" = "$left" ] ||
       fail "put back at $when" "$(listing | asides) $message"
     cd ..
   done
@@ -156,9 +150,8 @@ fi
 # A directory made under the dated name while a run waits to rename a directory there is not
 # replaced, also where the file system refuses the flag that says so. Where the run has taken the
 # name first, the directory cannot be made, and the run renames.
-folder "mkdir d"
-later '/^rename(at)?$:delay_enter=1000000' & sleep 0.3
-if mkdir "d$s" 2>/dev/null; then expected="d/"$'\n'"d$s/" want=2; else expected="d$s/" want=0; fi
+folder "mkdir d" && { later '/^rename(at)?$:delay_enter=1000000' & } && sleep 0.3
+mkdir "d$s" 2>/dev/null && expected="d/"$'\n'"d$s/" want=2 || expected="d$s/" want=0
 wait $!
 [ $? = $want ] && [ "$(listing)" = "$expected" ] || fail meanwhile "$(listing)"
 cd ..
