@@ -30,7 +30,7 @@
 #include "platform/platform.h"
 
 // Where a run that fails leaves an entry that it moved and could not put back: the name the entry
-// had, and the name it stands under now; both empty where the run left none.
+// had, and the name it stands under now, which is empty where the run left none.
 struct LeftAside {
   char name[MAX_FULL_PATH];
   char now[MAX_FULL_PATH];
