@@ -184,6 +184,8 @@ MUTANTS = [
          edits=[('bool c1 = byte == 0xC2 && next >= 0x80 && next <= 0x9F && !name_lead_bytes().lead[byte];', 'bool c1 = false && next;')]),
     dict(id='R12', file='src/replace.cpp', desc='a placeholder left after a failed rename that moved nothing',
          edits=[('(error == SYS_NO_ENTRY || directory_stands(own))', '(error == SYS_NO_ENTRY)')]),
+    dict(id='R26', file='src/replace.cpp', desc='a placeholder removed where the rename may have moved the directory into it',
+         edits=[('  if (error != 0 && (error == SYS_NO_ENTRY || directory_stands(own)) &&\n', '  if (error != 0 &&\n')]),
     dict(id='R13', file='src/replace.cpp', desc='a placeholder left when the rename fails',
          edits=[('      remove_directory(dated_name) == 0 && error == SYS_ENTRY_EXISTS) {', '      true && error == SYS_ENTRY_EXISTS) {')]),
     # Each of these brings back a way a stale cache, identical runs, a link or an interrupt lost a
