@@ -107,7 +107,7 @@ run "mkdir d; echo i > d/in" d strace -qq -o /dev/null -e inject=renameat2:error
 
 # Runs vemblo d under strace, with the fault or the delay that $1 injects.
 later() { strace -qq -o /dev/null -e "inject=$1" "$vemblo" d 2>/dev/null; }
-# Once the command $1 holds, within 3 s.
+# Waits until the command $1 holds, for up to 3 s.
 soon() { for try in {1..300}; do eval "$1" && return || sleep 0.01; done; }
 
 # A look that hangs, as on a mount whose server is gone, ends at once on Ctrl+C: nothing has changed
