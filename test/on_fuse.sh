@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The folder rows and program_test.sh again, on FUSE file systems, which refuse the flags of
 # renameat2 as NFS and SMB do: in folders on bindfs, and with the mounts of sshfs, smbnetfs,
-# ntfs-3g, rclone and overlayfs beside it, all of which tools/serve-mounts serves. Needs root, /dev/fuse and the
-# packages tools/run-tests installs; skips (status 77) without them unless VEMBLO_TEST_REQUIRE_ALL
-# is set.
+# ntfs-3g, rclone and overlayfs beside it, all of which tools/serve-mounts serves. Needs root,
+# /dev/fuse and the packages tools/run-tests installs; skips (status 77) without them unless
+# VEMBLO_TEST_REQUIRE_ALL is set.
 # Usage: on_fuse.sh VEMBLO_TESTS VEMBLO VEMBLO_CLOCK
 set -u
 for tool in bindfs sshfs smbd smbnetfs ntfs-3g rclone; do command -v $tool >/dev/null || missing+=" $tool"; done
