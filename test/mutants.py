@@ -194,6 +194,8 @@ MUTANTS = [
          edits=[('error = same_file(still, there) ? remove_file(own) : SYS_ENTRY_EXISTS;', 'error = remove_file(own);')]),
     dict(id='R16', file='src/replace.cpp', desc='files of one size and second taken for one',
          edits=[('memcmp(a_start, b_start, a_size) == 0;', 'a_start != b_start;')]),
+    dict(id='R27', file='src/replace.cpp', desc='a dated name gone meanwhile taken for the argument',
+         edits=[('if (error != 0) return error != SYS_NO_ENTRY;', 'if (error != 0) return true;')]),
     dict(id='R17', file='src/replace.cpp', desc='interrupts held while looking',
          edits=[('  int error = name_source(file_arg, trimmed, &file_arg);', '  hold_interrupts();\n  int error = name_source(file_arg, trimmed, &file_arg);'), ('  hold_interrupts();\n  error = one_step', '  error = one_step')]),
     dict(id='R23', file='src/replace.cpp', desc='no rename without the flag to a name of its own',

@@ -105,8 +105,8 @@ calls=$(trace "echo a > a; echo b > a$s" a '/^(rename|unlink)')
 run "mkdir d; echo i > d/in" d strace -qq -o /dev/null -e inject=renameat2:error=EPERM
 [ $status = 0 ] && [ "$after" = "d$s/"$'\n'"d$s/in=i" ] || fail "renameat2 denied" "$status $after"
 
-# Runs vemblo d under strace, with the fault or the delay that $1 injects.
-later() { strace -qq -o /dev/null -e "inject=$1" "$vemblo" d 2>/dev/null; }
+# Runs vemblo d, or vemblo $2, under strace, with the fault or the delay that $1 injects.
+later() { strace -qq -o /dev/null -e "inject=$1" "$vemblo" "${2:-d}" 2>/dev/null; }
 # Waits until the command $1 holds, for up to 3 s.
 soon() { for try in {1..300}; do eval "$1" && return || sleep 0.01; done; }
 
@@ -158,22 +158,31 @@ cd ..
 
 # On the mounts that VEMBLO_MOUNTS holds: runs vemblo ARG at once through each mount that MOUNTS
 # names, in a new folder that SETUP has filled behind them, where no client's cache has seen it.
-# One run renames, the folder then holds RENAMED, and the others fail; or where RENAMED is "same",
-# every run fails and changes nothing. The folder is read behind the mounts, or through VIEW.
+# One run renames (through SMB clients, which rename by handle, one or more), the folder then holds
+# RENAMED, and the others fail; or where RENAMED is "same", every run fails and changes nothing.
+# The folder is read behind the mounts, or through VIEW.
 row() {
   local backing=$1 mounts=$2 setup=$3 arg=$4 renamed=$5 folder=r$((++round)) view=${6:-$1}
+  local once='^02*$' && [[ $mounts == smb* ]] && once='^0+2*$'
   mkdir "$backing/$folder" && (cd "$backing/$folder" && eval "$setup")
   local before=$(cd "$view/$folder" && listing)
   for mount in $mounts; do (cd "$mount/$folder" && "$vemblo" "$arg" 2>/dev/null; echo $?) & done >st
   wait
   local statuses=$(sort st | tr -d '\n') after=$(cd "$view/$folder" && listing)
-  { [[ $statuses =~ ^02*$ ]] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
+  { [[ $statuses =~ $once ]] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
     { [[ $statuses =~ ^2+$ ]] && [ "$renamed" = same ] && [ "$after" = "$before" ]; } ||
     fail "$mounts: $setup" "$statuses, $after"
 }
 round=0
 if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
   one=smb1/127.0.0.1/share two=smb2/127.0.0.1/share
+  # A second name of the argument that goes while the run holds the argument under its own name,
+  # as where another run's client deleted the file there to rename over it, is no longer a name
+  # that the argument could lose, and the argument takes its place.
+  mkdir smb/share/g && (cd smb/share/g && echo a > a && ln a "a$s") && cd "$one/g" &&
+    { later '/^rename(at)?$:delay_exit=600000:when=1' a & }
+  soon '[ ! -e a ]' && rm "a$s" && wait $! && [ "$(listing)" = "a$s=a" ] || fail "gone meanwhile" "$(listing)"
+  cd "$VEMBLO_MOUNTS"
   # A dated name past 255 bytes is refused before any look asks for it, after which the client
   # would answer nothing but "Input/output error" until mounted again.
   long=$(printf 'x%.0s' {1..250})
