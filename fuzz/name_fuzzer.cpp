@@ -24,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   expected.insert(kept.size() - parts.ext.size, "261206" + text);
   std::vector<char> out(room);  // exactly the room, so that a write past it is caught
   bool fits = assemble_dated_name(parts, "261206", text.c_str(), out.data(), room);
-  if (path.find_first_not_of("/\\", kept.size()) != std::string::npos ||
-      fits != (expected.size() < room) || (fits && expected != out.data())) {
-    abort();
-  }
+  bool sound = path.find_first_not_of("/\\", kept.size()) == std::string::npos &&
+               fits == (expected.size() < room) && (!fits || expected == out.data());
+  if (!sound) abort();
   return 0;
 }

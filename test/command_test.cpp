@@ -2,7 +2,6 @@
 // before and after, the status and the diagnostic.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <time.h>
 
 #include "harness.h"
 
@@ -10,6 +9,14 @@ namespace {
 
 const std::string MISSING = "No such file or directory";
 const std::string LINKED = "it is a symbolic link to the new name";
+
+// A run that fails with status 2 and changes nothing; dated is "" where no dated name is given.
+FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
+                   const std::string& dated, const std::string& reason) {
+  std::string to = dated.empty() ? "" : " to '" + dated + "'";
+  std::string error = "vemblo: cannot rename '" + args.at(0) + "'" + to + ": " + reason + "\n";
+  return FolderCase{std::move(before), std::move(args), 2, {}, error};
+}
 
 // One row for each rule the README states, on every system where it holds, with a comment that
 // names the rules a row holds. The reasons are POSIX's; Windows' own are compared only up to the
@@ -77,18 +84,6 @@ TEST(Command, Folders) {
   for (const FolderCase& c : cases) check_folder_case(c);
 }
 
-// Runs the cases in a process of its own with the setting in its environment, since the locale
-// and the time zone stay as they were first loaded.
-void check_cases_with(std::string setting, const std::vector<FolderCase>& cases) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const auto run_all = [&] {
-    putenv(&setting[0]), tzset();
-    for (const FolderCase& c : cases) check_folder_case(c);
-    exit(testing::Test::HasFailure() ? 1 : 0);
-  };
-  EXPECT_EXIT(run_all(), testing::ExitedWithCode(0), "");
-}
-
 #define HYO "\x95\x5C"  // a Shift_JIS character whose second byte is "\"
 
 // A wrong split would stamp these names in the wrong place, or in another folder. A character
@@ -105,6 +100,7 @@ TEST(CommandDeathTest, DoubleByteNames) {
   };
   const std::vector<FolderCase> johab = {
       {{"x.\x88\x5Cy"}, {"x.\x88\x5Cy"}, 0, {"x{S}.\x88\x5Cy=x.\x88\x5Cy"}}};
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   for (const char* locale : {"ja_JP.SJIS", "ja_JP.SHIFT_JISX0213", "ko_KR.JOHAB"}) {
     if (!double_byte_available(locale)) {
       if (getenv("VEMBLO_TEST_REQUIRE_ALL") != nullptr) ADD_FAILURE() << "no " << locale;
@@ -113,7 +109,16 @@ TEST(CommandDeathTest, DoubleByteNames) {
     std::vector<FolderCase> cases = locale[0] == 'k' ? johab : shift_jis;
     // Windows' code page is the system's own, 932 here, and takes whole characters only.
     if (!ON_POSIX) cases.resize(2);
-    check_cases_with("LC_ALL=" + std::string(locale), cases);
+    // In a process of its own with the locale in its environment, since the locale stays as it
+    // was first loaded.
+    std::string setting = "LC_ALL=" + std::string(locale);
+    EXPECT_EXIT(
+        {
+          putenv(&setting[0]);
+          for (const FolderCase& c : cases) check_folder_case(c);
+          exit(testing::Test::HasFailure() ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
     if (!ON_POSIX) break;
   }
 }

@@ -2,8 +2,12 @@
 failures=0
 fail() { echo "FAIL ($1): $2" && failures=$((failures + 1)); }
 
-# Stops the script at once where it cannot run the program, which without arguments ends with 1.
-can_run() { "$1" 2>/dev/null; [ $? = 1 ] || { echo "FAIL: cannot run $1" && exit 1; }; }
+# Stops the script at once where it cannot run the program, after its emulator if one is given,
+# which without arguments ends with 1.
+can_run() { "$@" </dev/null >/dev/null 2>&1; [ $? = 1 ] || { echo "FAIL: cannot run $*" && exit 1; }; }
+
+# True once the command holds, within $1 tenths of a second.
+within() { for ((i = 0; i < $1; i++)); do "${@:2}" && return || sleep 0.1; done && false; }
 
 # The entries below the current folder, one a line: "name/" a folder, "name=text" a file.
 listing() {

@@ -9,14 +9,11 @@
 # is renamed there, not in SysWOW64.
 # Usage: console_test.sh PROGRAM [EMULATOR]
 set -u
-program=$(realpath "$1") wine=${2:-}
-$wine "$program" </dev/null >/dev/null 2>&1
-[ $? = 1 ] || { echo "FAIL: cannot run $1" && exit 1; }
-dir=$(mktemp -d)
-runs=0 failures=0
+. "$(dirname "$0")/common.sh"
+program=$(realpath "$1") wine=${2:-} && can_run $wine "$program"
+dir=$(mktemp -d) runs=0
 trap 'for ((; runs > 0; runs--)); do tmux -L "vemblo-keys-$$-$runs" kill-server; done 2>/dev/null
   rm -rf "$dir"' EXIT
-fail() { echo "FAIL ($case): $*" && failures=$((failures + 1)); }
 screen='\nVemblo, version 1.1 (Build 1) \nStamps a file'"'"'s name with the day'"'"'s date. \n'
 screen+='Created 11.02.00 \n\nVemblo [file name] [text] \n'
 screen+='        file name - name of the file, being renamed \n'
@@ -33,17 +30,11 @@ eval "(echo \$BASHPID >pid; exec $WINE \"\$PROGRAM\" ${3:-'/?'} <\"\$INPUT\" ${2
 echo $? >status; stty -g >after; stty raw -echo; timeout --foreground 0.3 cat >rest; mv rest left; exec sleep 60
 EOF
 
-# True once the command holds, within $1 tenths of a second.
-within() {
-  for ((i = 0; i < $1; i++)); do "${@:2}" && return || sleep 0.1; done
-  false
-}
 # The screen stands whole, unless the output goes elsewhere, and the terminal reads raw.
 waiting() {
   { [ -n "$redirect" ] || cmp -s "$dir/out" <(printf "$screen"); } &&
     stty -F "$tty" 2>/dev/null | grep -q -- -icanon
 }
-given_back() { [ "$(stty -F "$tty" -g)" = "$(cat "$dir/before")" ]; }
 # Runs the program in a terminal of its own after the shell words $1, its output going where the
 # redirection $2 says, a file by default, with the arguments $3, "/?" by default.
 start() {
@@ -54,23 +45,21 @@ start() {
 }
 # Starts the wait, and waits up to 30 s (wine starts slowly) for it.
 start_wait() {
-  start "$@"
-  within 300 waiting || fail "no wait began: $(od -c "$dir/out" 2>/dev/null | tail -3)"
+  start "$@" && within 300 waiting || fail "$case" "no wait: $(od -c "$dir/out" 2>/dev/null | tail -3)"
 }
 # Types bytes written as printf writes them, and 10 ms later those of $2, in one tmux command so
 # that no client start comes between; then gives the program a moment to answer.
 press() {
   local keys=(send-keys -H $(printf "$1" | od -An -tx1 -v))
   [ -z "${2:-}" ] || keys+=(\; run-shell "sleep 0.01" \; send-keys -H $(printf "$2" | od -An -tx1 -v))
-  [ -z "$1" ] || tmux -L "$socket" "${keys[@]}"
-  sleep 0.1
+  [ -z "$1" ] || tmux -L "$socket" "${keys[@]}"; sleep 0.1
 }
 # Waits up to a minute for the program to end with status $1, and checks what it leaves.
 finish() {
   within 600 test -e "$dir/left"
-  [ "$(cat "$dir/status" 2>/dev/null)" = "$1" ] || fail "status $(cat "$dir/status" 2>/dev/null)"
-  [ -n "$wine" ] || cmp -s "$dir/before" "$dir/after" || fail "mode not given back"
-  [ -s "$dir/left" ] && fail "left for the shell: $(od -c "$dir/left")"
+  [ "$(cat "$dir/status" 2>/dev/null)" = "$1" ] || fail "$case" "status $(cat "$dir/status" 2>/dev/null)"
+  [ -n "$wine" ] || cmp -s "$dir/before" "$dir/after" || fail "$case" "mode not given back"
+  [ -s "$dir/left" ] && fail "$case" "left for the shell: $(od -c "$dir/left")"
 }
 
 # Each row: the locale, what is typed first, which must not end the wait, then the key that does,
@@ -84,64 +73,53 @@ for case in "${rows[@]}"; do
   IFS='|' read -r locale ignored key later <<<"$case"
   start_wait "${locale:+export LC_ALL=$locale}"
   flags=$(stty -F "$tty" -a | tr ' ' '\n' | grep -c -x -e -icrnl -e -ixon -e -echo)
-  [ -n "$wine" ] || [ "$flags" = 3 ] || fail "Enter gives 13, Ctrl+S a key, and no key shows"
-  press "$ignored"
-  [ -e "$dir/status" ] && fail "ended by what it should ignore"
+  [ -n "$wine" ] || [ "$flags" = 3 ] || fail "$case" "Enter gives 13, Ctrl+S a key, and no key shows"
+  press "$ignored" && [ -e "$dir/status" ] && fail "$case" "ended by what it should ignore"
   press "$key" "$later"
   # Natively the key ends the wait within half a second, a lone Escape too: the rest of a
   # sequence is waited for only a moment.
-  [ -n "$wine" ] || within 4 test -e "$dir/status" || fail "still waiting half a second after the key"
+  [ -n "$wine" ] || within 4 test -e "$dir/status" || fail "$case" "still waiting half a second after the key"
   finish 0
 done
 
 if [ -n "$wine" ]; then
+  # Runs the program with the arguments $2, standard error going where $3 says, to status $1.
+  ends() { start "" "${3:-}" "$2" && finish "$1"; }
   # 116 characters take 348 bytes in UTF-8, but only 116 units in UTF-16.
   long="$(printf '日%.0s' {1..80})/$(printf '本%.0s' {1..36})"
   mkdir "$dir/${long%/*}"
   for case in Zdjęcie.jpg "$long.txt"; do
-    echo hello >"$dir/$case"
-    start "" "" "'$case' 日本"
-    finish 0
-    [ "$(cat "$dir/${case%.*}"[0-9][0-9][0-9][0-9][0-9][0-9]日本."${case##*.}")" = hello ] || fail "not renamed"
+    echo hello >"$dir/$case" && ends 0 "'$case' 日本"
+    [ "$(cat "$dir/${case%.*}"[0-9][0-9][0-9][0-9][0-9][0-9]日本."${case##*.}")" = hello ] || fail "$case" "not renamed"
   done
   # Written to the console as UTF-16, the message shows the names whatever the console's code
   # page; sent to a file, it is UTF-8.
-  case=message
-  start "" "" "'Zdjęcie-brak.jpg' 日本"
-  finish 2
+  case=message && ends 2 "'Zdjęcie-brak.jpg' 日本"
   tmux -L "$socket" capture-pane -p -J | grep -q "cannot rename 'Zdjęcie-brak.jpg' to '.*brak[0-9]*日本.jpg'" ||
-    fail "$(tmux -L "$socket" capture-pane -p -J | grep -a vemblo)"
-  start "" "2>err" "'Zdjęcie-brak.jpg'"
-  finish 2
-  grep -q "cannot rename 'Zdjęcie-brak.jpg'" "$dir/err" || fail "$(cat "$dir/err")"
+    fail "$case" "$(tmux -L "$socket" capture-pane -p -J | grep -a vemblo)"
+  ends 2 "'Zdjęcie-brak.jpg'" "2>err"
+  grep -q "cannot rename 'Zdjęcie-brak.jpg'" "$dir/err" || fail "$case" "$(cat "$dir/err")"
   # On 64-bit Windows a 32-bit program's names under System32 lead to SysWOW64 unless it says no.
   case=System32
   windows=${WINEPREFIX:-$HOME/.wine}/drive_c/windows
   for folder in system32 syswow64; do echo "$folder" >"$windows/$folder/vemblo-test-$$"; done
-  start "" "" "'C:\\windows\\system32\\vemblo-test-$$'"
-  finish 0
+  ends 0 "'C:\\windows\\system32\\vemblo-test-$$'"
   [ "$(cat "$windows/system32/vemblo-test-$$"[0-9]*)" = system32 ] &&
-    [ -e "$windows/syswow64/vemblo-test-$$" ] || fail "another file renamed"
+    [ -e "$windows/syswow64/vemblo-test-$$" ] || fail "$case" "another file renamed"
   rm -f "$windows"/sys*/vemblo-test-$$*
   exit $((failures > 0))
 fi
 
 for case in TERM HUP INT QUIT USR1 ALRM XFSZ; do
-  start_wait
-  kill -$case "$(cat "$dir/pid")"
+  start_wait && kill -$case "$(cat "$dir/pid")"
   finish $((128 + $(kill -l $case)))
 done
 case=stop
-start_wait
-kill -TSTP "$(cat "$dir/pid")"
-within 50 given_back || fail "the mode stays raw while stopped"
-kill -CONT "$(cat "$dir/pid")"
-within 50 waiting
-press q
-finish 0
+start_wait && kill -TSTP "$(cat "$dir/pid")"
+within 50 eval '[ "$(stty -F "$tty" -g)" = "$(<"$dir/before")" ]' || fail "$case" "raw while stopped"
+kill -CONT "$(cat "$dir/pid")" && within 50 waiting
+press q && finish 0
 case="ignored SIGHUP, closed output"
-start_wait "trap '' HUP; exec {closed}> >(:); sleep 0.2" '>&$closed'
-kill -HUP "$(cat "$dir/pid")"
-press q
-finish 0
+start_wait "trap '' HUP; exec {closed}> >(:); sleep 0.2" '>&$closed' && kill -HUP "$(cat "$dir/pid")"
+press q && finish 0
 [ "$failures" = 0 ]

@@ -5,7 +5,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
-#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <stdexcept>
 
 #include "command.h"
@@ -43,25 +43,15 @@ std::vector<std::string> stamped(std::vector<std::string> names, const std::stri
   return names;
 }
 
-std::string today_stamp() {
-  time_t now = time(nullptr);
-  char stamp[16];
-  (void)strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
-  return stamp;
-}
-
 // Every entry below path, as populate takes them, a file that holds another text than its name as
 // "name=text".
 std::vector<std::string> contents(const std::string& path, const std::string& prefix = "") {
-  std::vector<std::string> all, names;
+  std::vector<std::string> all;
+  std::set<std::string> names;
   DIR* dir = opendir(path.c_str());
-  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
-      names.emplace_back(entry->d_name);
-    }
-  }
+  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) names.insert(entry->d_name);
   if (dir != nullptr) closedir(dir);
-  std::sort(names.begin(), names.end());
+  names.erase("."), names.erase("..");
   for (const std::string& name : names) {
     std::string full = path + SEPARATOR + name, entry = prefix + name;
     fs::file_status status = fs::symlink_status(full);
@@ -79,8 +69,7 @@ std::vector<std::string> contents(const std::string& path, const std::string& pr
 void populate(const ScopedFolder& folder, const std::vector<std::string>& entries) {
   for (const std::string& entry : entries) {
     size_t arrow = entry.find('>');
-    bool hard = arrow != std::string::npos && entry[arrow - 1] == '=';
-    if (hard) {
+    if (arrow != std::string::npos && entry[arrow - 1] == '=') {
       fs::create_hard_link(folder / entry.substr(arrow + 1), folder / entry.substr(0, arrow - 1));
     } else if (arrow != std::string::npos) {
       fs::create_symlink(entry.substr(arrow + 1), folder / entry.substr(0, arrow - 1));
@@ -90,6 +79,30 @@ void populate(const ScopedFolder& folder, const std::vector<std::string>& entrie
       throw std::runtime_error("cannot write " + entry);
     }
   }
+}
+
+// Calls run_command in folder with standard output and standard error going to one file, whose
+// text, all that a run writes, goes to err; returns the status.
+int run_in(const std::string& folder, std::vector<std::string> args, std::string* err) {
+  ScopedFolder streams;
+  (void)fflush(stdout);
+  FILE* out = fopen((streams / "out").c_str(), "wb");
+  int saved[] = {dup(1), dup(2)};
+  fs::path home = fs::current_path();
+  if (out == nullptr || dup2(fileno(out), 1) < 0 || dup2(fileno(out), 2) < 0) {
+    throw std::runtime_error("cannot run in " + folder);
+  }
+  fs::current_path(folder);
+  args.insert(args.begin(), "vemblo");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
+  int status = run_command(static_cast<int>(args.size()), argv.data());
+  (void)fflush(stdout);
+  dup2(saved[0], 1), dup2(saved[1], 2), close(saved[0]), close(saved[1]), fclose(out);
+  fs::current_path(home);
+  *err = read_file(streams / "out");
+  return status;
 }
 
 }  // namespace
@@ -107,46 +120,20 @@ ScopedFolder::ScopedFolder()
 // A link is removed, never followed.
 ScopedFolder::~ScopedFolder() { fs::remove_all(path); }
 
-RunResult run_in(const std::string& folder, std::vector<std::string> args) {
-  ScopedFolder streams;
-  (void)fflush(stdout);
-  FILE* out = fopen((streams / "out").c_str(), "wb");
-  int saved[] = {dup(1), dup(2)};
-  char home[FILENAME_MAX];
-  if (out == nullptr || dup2(fileno(out), 1) < 0 || dup2(fileno(out), 2) < 0 ||
-      getcwd(home, sizeof home) == nullptr || chdir(folder.c_str()) != 0) {
-    throw std::runtime_error("cannot run in " + folder);
-  }
-  args.insert(args.begin(), "vemblo");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(&arg[0]);
-  argv.push_back(nullptr);
-  int status = run_command(static_cast<int>(args.size()), argv.data());
-  (void)fflush(stdout);
-  dup2(saved[0], 1), dup2(saved[1], 2), close(saved[0]), close(saved[1]), fclose(out);
-  if (chdir(home) != 0) throw std::runtime_error("cannot go back");
-  return RunResult{status, read_file(streams / "out")};
-}
-
-FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
-                   const std::string& dated, const std::string& reason) {
-  std::string to = dated.empty() ? "" : " to '" + dated + "'";
-  std::string error = CANNOT_RENAME + args.at(0) + "'" + to + ": " + reason + "\n";
-  return FolderCase{std::move(before), std::move(args), 2, {}, error};
-}
-
 void check_folder_case(const FolderCase& c) {
   SCOPED_TRACE(testing::PrintToString(c.before) + " " + testing::PrintToString(c.args));
   ScopedFolder folder;
-  const std::string stamp = today_stamp();
+  char stamp[16];
+  time_t now = time(nullptr);
+  (void)strftime(stamp, sizeof stamp, "%y%m%d", localtime(&now));
   populate(folder, stamped(c.before, stamp));
   std::vector<std::string> after = contents(folder.path);
-  RunResult run = run_in(folder.path, stamped(c.args, stamp));
-  EXPECT_EQ(c.status, run.status);
+  std::string err;
+  EXPECT_EQ(c.status, run_in(folder.path, stamped(c.args, stamp), &err));
   if (!c.after.empty()) after = stamped(c.after, stamp), std::sort(after.begin(), after.end());
   EXPECT_EQ(after, contents(folder.path)) << "a run at midnight may see two dates";
   std::string error = stamped({c.error}, stamp, folder.path)[0];
   size_t compared = ON_POSIX ? std::string::npos : error.find('\'', CANNOT_RENAME.size());
-  EXPECT_EQ(error.substr(0, compared), run.err.substr(0, compared));
-  EXPECT_TRUE(run.err.find('\n') + 1 == run.err.size()) << "one line";
+  EXPECT_EQ(error.substr(0, compared), err.substr(0, compared));
+  EXPECT_TRUE(err.find('\n') + 1 == err.size()) << "one line";
 }

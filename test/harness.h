@@ -17,15 +17,6 @@ struct ScopedFolder {
   const std::string path;
 };
 
-struct RunResult {
-  int status;
-  std::string err;
-};
-
-// Calls run_command in folder with standard output and standard error going to one file, whose
-// text err is: a run writes nothing but its diagnostic.
-RunResult run_in(const std::string& folder, std::vector<std::string> args);
-
 // A run in a new folder of entries: "name/" a folder, "name->target" a symbolic link,
 // "name=>target" a second name of the file target, any other name a file that holds its own name.
 // Names may hold "{S}" for the day's stamp, the error also "{F}" for the folder. after lists every
@@ -39,9 +30,6 @@ struct FolderCase {
   std::string error = "";
 };
 
-// A run that fails with status 2 and changes nothing; dated is "" where no dated name is given.
-FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
-                   const std::string& dated, const std::string& reason);
 // Runs the case and checks its status, its diagnostic and the entries it leaves.
 void check_folder_case(const FolderCase& c);
 

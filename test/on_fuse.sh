@@ -12,8 +12,7 @@ if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || [ -n "${missing:-}" ]; then
   [ -n "${VEMBLO_TEST_REQUIRE_ALL:-}" ] && exit 1 || exit 77
 fi
 serve=$(realpath "$(dirname "$0")/../tools/serve-mounts")
-dir=$(mktemp -d) && trap '"$serve" --stop "$dir"; rm -rf "$dir"' EXIT
-"$serve" "$dir" || exit 1
+dir=$(mktemp -d) && trap '"$serve" --stop "$dir"; rm -rf "$dir"' EXIT && "$serve" "$dir" || exit 1
 # The folder behind the bindfs mount, where another client's changes go unseen by its cache for a
 # while, and the daemon, which stops answering when stopped, as a server that is gone.
 export TMPDIR=$dir/bindfs VEMBLO_BACKING=$dir/bindfs-files VEMBLO_MOUNTS=$dir \

@@ -12,7 +12,7 @@ set -u
 vemblo=$(realpath "$1") clocked=$(realpath "$2") && can_run "$vemblo"
 # No time zone file to read; a sanitized program cannot look for leaks while it is traced.
 export TZ=UTC0 ASAN_OPTIONS=detect_leaks=0
-s=$(date +%y%m%d)
+s=$(date +%y%m%d) round=0
 top=$(mktemp -d) && cd "$top" || exit 1
 trap 'cd / && rm -rf "$top"' EXIT
 
@@ -22,13 +22,16 @@ asides() { sed 's/\.vemblo-aside-[0-9]*-[0-9]*/~/' | LC_ALL=C sort | paste -sd '
 # Makes a new folder, work, that the commands of setup fill, and goes into it.
 folder() { rm -rf work && mkdir work && cd work && eval "$1"; }
 
-# Runs vemblo with arg after the words of a tracer in a new folder that setup fills; sets status
-# and the listings before and after.
+# Runs vemblo ARG in a new folder that SETUP fills, after the words that follow (a tracer, an
+# environment), and sets status and the entries before and after it, on one line, with "~" for a
+# name ".vemblo-aside-PID-N"; after them, what the run's line says past its error, if anything.
+# Where WHEN is given, the run goes on beside the script: once the command WHEN holds, THEN is done
+# meanwhile, as another run, a client or a user would.
 run() {
-  local setup=$1 arg=$2 && shift 2
-  folder "$setup" && before=$(listing)
-  { "$@" "$vemblo" "$arg"; } 2>/dev/null
-  status=$? after=$(listing) && cd ..
+  folder "$1" && before=$(listing | asides) &&
+    { "${@:5}" env --default-signal=INT "$vemblo" "$2" 2>"$top/err" & }
+  [ -z "$3" ] || { within 30 eval "$3" && eval "$4"; }; wait $!
+  status=$? after="$(listing | asides)$(sed -n 's/.*error//p' "$top/err" | asides)" && cd ..
 }
 
 # The root's own name is "/", which must not be doubled, and the root stays as it is.
@@ -39,7 +42,7 @@ run() {
 # east of UTC and the 14th west of it. A clock that cannot be read stamps nothing, not 1970.
 for row in "UTC-14 2246914800 a410315" "UTC+12 2246914800 a410314" "UTC0 fail a"; do
   read -r zone clock renamed <<<"$row"
-  vemblo=$clocked run "echo a > a" a env TZ="$zone" VEMBLO_TEST_CLOCK="$clock"
+  vemblo=$clocked run "echo a > a" a "" "" env TZ="$zone" VEMBLO_TEST_CLOCK="$clock"
   [ "$after" = "$renamed=a" ] || fail "the clock at $clock in $zone" "$after"
 done
 # A file past 4 GiB, which a 32-bit system can look at only with 64-bit offsets.
@@ -49,8 +52,7 @@ done
 timeout 10 setsid "$vemblo" '/?' </dev/null >/dev/null || fail "no terminal" "status $?"
 
 # A closed standard error, as in "vemblo missing 2>&1 | true", does not end the run before its status.
-exec {closed}> >(:) && sleep 0.2 && "$vemblo" missing 2>&"$closed"
-[ $? = 2 ] || fail "closed standard error" "status"
+exec {closed}> >(:) && sleep 0.2 && { "$vemblo" missing 2>&"$closed"; [ $? = 2 ]; } || fail "closed stderr"
 
 # Each file-system call of a run fails in turn, and each rename of a file claims to be done and
 # does nothing, as between two names of one file: the run then changes nothing and ends with
@@ -65,7 +67,7 @@ for route in "echo a > a|a|a$s=a||~=a" "echo a > a; echo b > a$s|a|a$s=a||a$s=b 
   "echo a > a; ln a a$s|a|a$s=a|a$s=a ~=a|a$s=a ~=a" "mkdir d; echo i > d/in|d|d$s/ d$s/in=i||~/ ~/in=i;d$s/ ~/ ~/in=i" \
   "mkdir d; echo i > d/in; echo b > d$s|d|d$s/ d$s/in=i|d$s/ d$s/in=i d=b|d$s=b ~/ ~/in=i;~/ ~/in=i ~=b;d$s/ ~/ ~/in=i ~=b;d$s/ d$s/in=i ~=b"; do
   IFS='|' read -r setup arg renamed on_disk elsewhere <<<"$route"
-  run "$setup" "$arg" strace -qq -o "$top/calls" -e trace=%file,getcwd
+  run "$setup" "$arg" "" "" strace -qq -o "$top/calls" -e trace=%file,getcwd
   faults=() && declare -A count=()
   while read -r line; do
     call=${line%%(*} && count[$call]=$((${count[$call]:-0} + 1))
@@ -77,84 +79,65 @@ for route in "echo a > a|a|a$s=a||~=a" "echo a > a; echo b > a$s|a|a$s=a||a$s=b 
   [ ${#faults[@]} -gt 3 ] || fail "$route" "too few calls"
   [ -n "${local:-}" ] && crashed=$on_disk || crashed=$elsewhere
   for fault in "${faults[@]}"; do
-    run "$setup" "$arg" strace -qq -o /dev/null -e "$fault"
+    run "$setup" "$arg" "" "" strace -qq -o /dev/null -e "$fault"
     [[ $fault == *SIGINT* ]] && done=130 failed=130 || done=0 failed=2
-    if [[ $fault == *SIGKILL* ]]; then
-      [ $status = 137 ] && [[ ";$crashed;$renamed;$(asides <<<"$before");" == *";$(asides <<<"$after");"* ]] ||
-        fail "$fault" "status $status, $(asides <<<"$after")"
-    else
-      { [ $status = $done ] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
-        { [ $status = $failed ] && [ "$after" = "$before" ]; } || fail "$fault" "status $status, $after"
-    fi
+    [[ $fault == *SIGKILL* ]] && done=137 failed=137 left=$crashed || left=
+    states=";$done $renamed;$failed $before${left:+;137 ${left//;/;137 }}"
+    [[ "$states;" == *";$status $after;"* ]] || fail "$fault" "$status $after"
   done
 done
 
 # What only racing runs would show, read from the calls of one run: a file is replaced by a
-# rename that replaces, with no unlink before it, and on a local disk by that rename alone; a
-# directory is renamed with RENAME_NOREPLACE; and a diagnostic line of up to PIPE_BUF bytes goes
-# out in one write.
-trace() { run "$1" "$2" strace -qq -o "$top/calls" -e "trace=$3" && cat "$top/calls"; }
+# rename that replaces, with no unlink before it, and on a local disk by that rename alone; and a
+# diagnostic line of up to PIPE_BUF bytes goes out in one write.
+trace() { run "$1" "$2" "" "" strace -qq -o "$top/calls" -e "trace=$3" && cat "$top/calls"; }
 calls=$(trace "echo a > a; echo b > a$s" a '/^(rename|unlink)')
 [[ $(tail -n 1 <<<"$calls") == rename*"/a$s\") = 0" ]] && ! grep -q ^unlink <<<"$calls" &&
   { [ -z "${local:-}" ] || [ "$(wc -l <<<"$calls")" = 1 ]; } || fail guarantees "$calls"
-[[ $(trace "mkdir d" d '/^rename') == *RENAME_NOREPLACE* ]] || fail guarantees "a directory"
 # A name of 1,900 bytes, twice in the line with its folder, makes about 3,900 of PIPE_BUF's 4,096.
 [ "$(trace : "$(printf 'x%.0s' {1..1900})" write | grep -c .)" = 1 ] || fail guarantees "a long line"
 
-# Some sandboxes deny renameat2 with EPERM: the run takes the way without it.
-run "mkdir d; echo i > d/in" d strace -qq -o /dev/null -e inject=renameat2:error=EPERM
-[ $status = 0 ] && [ "$after" = "d$s/"$'\n'"d$s/in=i" ] || fail "renameat2 denied" "$status $after"
 
-# Runs vemblo d, or vemblo $2, under strace, with the fault or the delay that $1 injects.
-later() { strace -qq -o /dev/null -e "inject=$1" "$vemblo" "${2:-d}" 2>/dev/null; }
-# Waits until the command $1 holds, for up to 3 s.
-soon() { for try in {1..300}; do eval "$1" && return || sleep 0.01; done; }
+# Runs vemblo ARG (d where none is given) as run does, with the fault or the delay that strace
+# injects, if any, and WHEN and THEN; WANT is the status and what follows it.
+held() {
+  run "$1" "${6:-d}" "$3" "$4" ${2:+strace -qq -o /dev/null -e inject=$2}
+  [ "$status $after" = "$5" ] || fail "$1, $2, $4" "$status $after"
+}
+
+# Some sandboxes deny renameat2 with EPERM: the run takes the way without it.
+held "mkdir d; echo i > d/in" renameat2:error=EPERM "" "" "0 d$s/ d$s/in=i"
 
 # A look that hangs, as on a mount whose server is gone, ends at once on Ctrl+C: nothing has changed
 # yet. The name is made behind the mount, so that the look must ask the stopped daemon. qemu-user
 # catches every signal for the program it runs, which the kernel then lets wait like any other.
 if [ -n "${VEMBLO_FUSE_PID:-}" ] && [ -z "${VEMBLO_EMULATED:-}" ]; then
-  folder "" && echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a" && kill -STOP "$VEMBLO_FUSE_PID"
-  env --default-signal=INT "$vemblo" a 2>/dev/null & sleep 0.3 && kill -INT $! && sleep 0.5
-  kill -CONT "$VEMBLO_FUSE_PID" && wait $!
-  [ $? = 130 ] && [ "$(listing)" = a=a ] || fail "hanging look" "$(listing)"
-  cd ..
+  run 'echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a"' a "sleep 0.3" \
+    'kill -INT $! && sleep 0.5; kill -CONT $VEMBLO_FUSE_PID' sh -c 'kill -STOP $VEMBLO_FUSE_PID && exec "$@"' sh
+  [ "$status $after" = "130 a=a" ] || fail "hanging look" "$status $after"
 fi
 
-# Through an SMB client, another run can take the directory from a run's own name and put it in
-# the file's place, as this does while the run waits to place it: the run then lets the file that
-# it moved aside go, and nothing is left behind.
 if [ -n "${VEMBLO_BACKING:-}" ]; then
-  folder "mkdir d; echo i > d/in; echo b > d$s" && { later '/^mkdir(at)?$:delay_enter=600000' & }
-  soon '[ "$(ls -A | grep -c aside)" = 2 ]' && mv "$(find . -name ".vemblo-*" -type d)" "d$s" && wait $!
-  [ $? = 2 ] && [ "$(listing)" = "d$s/"$'\n'"d$s/in=i" ] || fail "taken by another run" "$(listing)"
-  cd ..
+  # Through an SMB client, another run can take the directory from a run's own name and put it in
+  # the file's place, as this does while the run waits to place it: the run then lets the file
+  # that it moved aside go, and nothing is left behind.
+  held "mkdir d; echo i > d/in; echo b > d$s" '/^mkdir(at)?$:delay_enter=600000' \
+    '[ "$(ls -A | grep -c aside)" = 2 ]' 'mv "$(find . -name ".vemblo-*" -type d)" "d$s"' "2 d$s/ d$s/in=i"
   # A client may move the directory into its placeholder and yet report that the rename failed:
   # the placeholder, which holds the directory now, stays.
-  folder "mkdir d" && { later '/^rename(at)?$:error=EIO:delay_enter=600000:when=2' & }
-  soon '[ -d "d$s" ]' && mv -T .vemblo-aside-* "d$s" && wait $!
-  [ $? = 2 ] && [ "$(listing)" = "d$s/" ] || fail "moved into the placeholder" "$(listing)"
-  cd ..
+  held "mkdir d" '/^rename(at)?$:error=EIO:delay_enter=600000:when=2' "[ -d d$s ]" \
+    "mv -T .vemblo-aside-* d$s" "2 d$s/"
   # A directory that cannot be placed over a file goes back, and the file that it was to replace
   # does too, at the second try if need be. Where that fails as well, the line says where it is.
-  for when in 3..4 3..5; do
-    folder "mkdir d; echo i > d/in; echo b > d$s"
-    message=$(strace -qq -o /dev/null -e "inject=/^rename(at)?$:error=EIO:when=$when" "$vemblo" d 2>&1)
-    status=$? left="d/ d/in=i d$s=b" && [ $when = 3..4 ] || left="d/ d/in=i ~=b; '$PWD/d$s' is now '$PWD/~'"
-    [ $status = 2 ] && [ "$(listing | asides)$(asides <<<"${message#*error}")" = "$left" ] ||
-      fail "put back at $when" "$(listing | asides) $message"
-    cd ..
-  done
+  setup="mkdir d; echo i > d/in; echo b > d$s"
+  held "$setup" '/^rename(at)?$:error=EIO:when=3..4' "" "" "2 d/ d/in=i d$s=b"
+  held "$setup" '/^rename(at)?$:error=EIO:when=3..5' "" "" \
+    "2 d/ d/in=i ~=b; '$top/work/d$s' is now '$top/work/~'"
 fi
 
 # A directory made under the dated name while a run waits to rename a directory there is not
-# replaced, also where the file system refuses the flag that says so. Where the run has taken the
-# name first, the directory cannot be made, and the run renames.
-folder "mkdir d" && { later '/^rename(at)?$:delay_enter=1000000' & } && sleep 0.3
-mkdir "d$s" 2>/dev/null && expected="d/"$'\n'"d$s/" want=2 || expected="d$s/" want=0
-wait $!
-[ $? = $want ] && [ "$(listing)" = "$expected" ] || fail meanwhile "$(listing)"
-cd ..
+# replaced, also where the file system refuses the flag that says so.
+held "mkdir d" '/^rename(at2?)?$:delay_enter=1000000:when=1' "sleep 0.3" "mkdir d$s" "2 d/ d$s/"
 
 # On the mounts that VEMBLO_MOUNTS holds: runs vemblo ARG at once through each mount that MOUNTS
 # names, in a new folder that SETUP has filled behind them, where no client's cache has seen it.
@@ -165,23 +148,19 @@ row() {
   local backing=$1 mounts=$2 setup=$3 arg=$4 renamed=$5 folder=r$((++round)) view=${6:-$1}
   local once='^02*$' && [[ $mounts == smb* ]] && once='^0+2*$'
   mkdir "$backing/$folder" && (cd "$backing/$folder" && eval "$setup")
-  local before=$(cd "$view/$folder" && listing)
+  [ "$renamed" = same ] && renamed=$(cd "$view/$folder" && listing | asides) once='^2+$'
   for mount in $mounts; do (cd "$mount/$folder" && "$vemblo" "$arg" 2>/dev/null; echo $?) & done >st
   wait
-  local statuses=$(sort st | tr -d '\n') after=$(cd "$view/$folder" && listing)
-  { [[ $statuses =~ $once ]] && [ "$after" = "${renamed// /$'\n'}" ]; } ||
-    { [[ $statuses =~ ^2+$ ]] && [ "$renamed" = same ] && [ "$after" = "$before" ]; } ||
-    fail "$mounts: $setup" "$statuses, $after"
+  local statuses=$(sort st | tr -d '\n') after=$(cd "$view/$folder" && listing | asides)
+  [[ $statuses =~ $once ]] && [ "$after" = "$renamed" ] || fail "$mounts: $setup" "$statuses, $after"
 }
-round=0
 if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
   one=smb1/127.0.0.1/share two=smb2/127.0.0.1/share
   # A second name of the argument that goes while the run holds the argument under its own name,
   # as where another run's client deleted the file there to rename over it, is no longer a name
-  # that the argument could lose, and the argument takes its place.
-  mkdir smb/share/g && (cd smb/share/g && echo a > a && ln a "a$s") && cd "$one/g" &&
-    { later '/^rename(at)?$:delay_exit=600000:when=1' a & }
-  soon '[ ! -e a ]' && rm "a$s" && wait $! && [ "$(listing)" = "a$s=a" ] || fail "gone meanwhile" "$(listing)"
+  # that the argument could lose, and the argument takes its place. It is made on the server.
+  server=$PWD/smb/share && cd "$one" && held "(cd $server/work && echo a > a && ln a a$s)" \
+    '/^rename(at)?$:delay_exit=600000:when=1' "[ ! -e a ]" "rm a$s" "0 a$s=a" a
   cd "$VEMBLO_MOUNTS"
   # A dated name past 255 bytes is refused before any look asks for it, after which the client
   # would answer nothing but "Input/output error" until mounted again.
@@ -208,7 +187,6 @@ if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
   # there is refused, as the kernel refuses it.
   row overlay-lower overlay "echo a > a; echo b > a$s" a "a$s=a" overlay
   row overlay-lower overlay "mkdir d; echo i > d/in" d same overlay
-  (cd overlay && [ "$(trace "echo a > a; echo b > a$s" a '/^rename' | wc -l)" = 1 ]) ||
-    fail overlayfs "more than one rename"
+  (cd overlay && [ "$(trace "echo a > a; echo b > a$s" a /^rename | wc -l)" = 1 ]) || fail overlay renames
 fi
 [ "$failures" = 0 ]
