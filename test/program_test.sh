@@ -97,7 +97,6 @@ calls=$(trace "echo a > a; echo b > a$s" a '/^(rename|unlink)')
 # A name of 1,900 bytes, twice in the line with its folder, makes about 3,900 of PIPE_BUF's 4,096.
 [ "$(trace : "$(printf 'x%.0s' {1..1900})" write | grep -c .)" = 1 ] || fail guarantees "a long line"
 
-
 # Runs vemblo ARG (d where none is given) as run does, with the fault or the delay that strace
 # injects, if any, and WHEN and THEN; WANT is the status and what follows it.
 held() {
@@ -113,7 +112,8 @@ held "mkdir d; echo i > d/in" renameat2:error=EPERM "" "" "0 d$s/ d$s/in=i"
 # catches every signal for the program it runs, which the kernel then lets wait like any other.
 if [ -n "${VEMBLO_FUSE_PID:-}" ] && [ -z "${VEMBLO_EMULATED:-}" ]; then
   run 'echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a"' a "sleep 0.3" \
-    'kill -INT $! && sleep 0.5; kill -CONT $VEMBLO_FUSE_PID' sh -c 'kill -STOP $VEMBLO_FUSE_PID && exec "$@"' sh
+    'kill -INT $! && sleep 0.5; kill -CONT $VEMBLO_FUSE_PID' \
+    sh -c 'kill -STOP $VEMBLO_FUSE_PID && exec "$@"' sh
   [ "$status $after" = "130 a=a" ] || fail "hanging look" "$status $after"
 fi
 
