@@ -43,9 +43,11 @@ start() {
   tmux -L "$socket" new-session -d -x 100 -y 30 "bash '$dir/run' \"${1:-}\" '$redirect' \"${3:-}\""
   tty=$(tmux -L "$socket" display-message -p '#{pane_tty}')
 }
-# Starts the wait, and waits up to 30 s (wine starts slowly) for it.
+# Starts the wait, and waits up to 30 s (wine starts slowly) for it; without it, the rows after
+# could show nothing, and the script ends.
 start_wait() {
-  start "$@" && within 300 waiting || fail "$case" "no wait: $(od -c "$dir/out" 2>/dev/null | tail -3)"
+  start "$@" && within 300 waiting && return
+  fail "$case" "no wait began: $(od -c "$dir/out" 2>/dev/null | tail -3)" && exit 1
 }
 # Types bytes written as printf writes them, and 10 ms later those of $2, in one tmux command so
 # that no client start comes between; then gives the program a moment to answer.
@@ -54,9 +56,10 @@ press() {
   [ -z "${2:-}" ] || keys+=(\; run-shell "sleep 0.01" \; send-keys -H $(printf "$2" | od -An -tx1 -v))
   [ -z "$1" ] || tmux -L "$socket" "${keys[@]}"; sleep 0.1
 }
-# Waits up to a minute for the program to end with status $1, and checks what it leaves.
+# Waits up to a minute for the program to end with status $1, and checks what it leaves; a
+# program that does not end leaves no terminal for the rows after, and the script ends.
 finish() {
-  within 600 test -e "$dir/left"
+  within 600 test -e "$dir/left" || { fail "$case" "still running after a minute" && exit 1; }
   [ "$(cat "$dir/status" 2>/dev/null)" = "$1" ] || fail "$case" "status $(cat "$dir/status" 2>/dev/null)"
   [ -n "$wine" ] || cmp -s "$dir/before" "$dir/after" || fail "$case" "mode not given back"
   [ -s "$dir/left" ] && fail "$case" "left for the shell: $(od -c "$dir/left")"
