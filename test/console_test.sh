@@ -103,8 +103,7 @@ if [ -n "$wine" ]; then
   ends 2 "'Zdjęcie-brak.jpg'" "2>err"
   grep -q "cannot rename 'Zdjęcie-brak.jpg'" "$dir/err" || fail "$case" "$(cat "$dir/err")"
   # On 64-bit Windows a 32-bit program's names under System32 lead to SysWOW64 unless it says no.
-  case=System32
-  windows=${WINEPREFIX:-$HOME/.wine}/drive_c/windows
+  case=System32 windows=${WINEPREFIX:-$HOME/.wine}/drive_c/windows
   for folder in system32 syswow64; do echo "$folder" >"$windows/$folder/vemblo-test-$$"; done
   ends 0 "'C:\\windows\\system32\\vemblo-test-$$'"
   [ "$(cat "$windows/system32/vemblo-test-$$"[0-9]*)" = system32 ] &&

@@ -25,14 +25,14 @@ folder() { rm -rf work && mkdir work && cd work && eval "$1"; }
 # Runs vemblo ARG in a new folder that SETUP fills, after the words that follow (a tracer, an
 # environment), and sets status and the entries before and after it, on one line, with "~" for a
 # name ".vemblo-aside-PID-N"; after them, what the run's line says past its error, if anything.
-# Where WHEN is given, the run goes on beside the script: once the command WHEN holds, THEN is done
-# meanwhile, as another run, a client or a user would. A run beside a script ignores Ctrl+C, which
+# Where WHEN is given, the run goes on beside the script: once the command WHEN holds, or after 3 s,
+# THEN is done meanwhile, as another run, a client or a user would. A run beside a script ignores Ctrl+C, which
 # env gives back before any tracer starts: a tracer would count env's calls with the program's,
 # and a 32-bit program's apart from them.
 run() {
   folder "$1" && before=$(listing | asides) &&
     { env --default-signal=INT "${@:5}" "$vemblo" "$2" 2>"$top/err" & }
-  [ -z "$3" ] || { within 30 eval "$3" && eval "$4"; }; wait $!
+  [ -z "$3" ] || { within 30 eval "$3"; eval "$4"; }; wait $!
   status=$? after="$(listing | asides)$(sed -n 's/.*error//p' "$top/err" | asides)" && cd ..
 }
 
@@ -110,11 +110,13 @@ held() {
 held "mkdir d; echo i > d/in" renameat2:error=EPERM "" "" "0 d$s/ d$s/in=i"
 
 # A look that hangs, as on a mount whose server is gone, ends at once on Ctrl+C: nothing has changed
-# yet. The name is made behind the mount, so that the look must ask the stopped daemon. qemu-user
-# catches every signal for the program it runs, which the kernel then lets wait like any other.
+# yet. The name is made behind the mount, so that the look must ask the daemon, which is stopped
+# as the run starts and goes on once Ctrl+C has ended it. qemu-user catches every signal for the
+# program it runs, which the kernel then lets wait like any other.
 if [ -n "${VEMBLO_FUSE_PID:-}" ] && [ -z "${VEMBLO_EMULATED:-}" ]; then
-  run 'echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a"' a "sleep 0.3" \
-    'kill -INT $! && sleep 0.5; kill -CONT $VEMBLO_FUSE_PID' \
+  run 'echo a >"$VEMBLO_BACKING${PWD#"$TMPDIR"}/a"' a \
+    "grep -q 'T (stopped)' /proc/$VEMBLO_FUSE_PID/status" \
+    'sleep 0.3; kill -INT $! && sleep 0.5; kill -CONT $VEMBLO_FUSE_PID' \
     sh -c 'kill -STOP $VEMBLO_FUSE_PID && exec "$@"' sh
   [ "$status $after" = "130 a=a" ] || fail "hanging look" "$status $after"
 fi
