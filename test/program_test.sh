@@ -19,8 +19,8 @@ trap 'cd / && rm -rf "$top"' EXIT
 # The entries that listing gives, on one line, with "~" for a name ".vemblo-aside-PID-N".
 asides() { sed 's/\.vemblo-aside-[0-9]*-[0-9]*/~/' | LC_ALL=C sort | paste -sd ' '; }
 
-# Makes a new folder, work, that the commands of setup fill, and goes into it.
-folder() { rm -rf work && mkdir work && cd work && eval "$1"; }
+# Makes a new folder, here, that the commands of setup fill, and goes into it.
+folder() { rm -rf here && mkdir here && cd here && eval "$1"; }
 
 # Runs vemblo ARG in a new folder that SETUP fills, after the words that follow (a tracer, an
 # environment), and sets status and the entries before and after it, on one line, with "~" for a
@@ -136,7 +136,7 @@ if [ -n "${VEMBLO_BACKING:-}" ]; then
   setup="mkdir d; echo i > d/in; echo b > d$s"
   held "$setup" '/^rename(at)?$:error=EIO:when=3..4' "" "" "2 d/ d/in=i d$s=b"
   held "$setup" '/^rename(at)?$:error=EIO:when=3..5' "" "" \
-    "2 d/ d/in=i ~=b; '$top/work/d$s' is now '$top/work/~'"
+    "2 d/ d/in=i ~=b; '$top/here/d$s' is now '$top/here/~'"
 fi
 
 # A directory made under the dated name while a run waits to rename a directory there is not
@@ -163,7 +163,7 @@ if [ -n "${VEMBLO_MOUNTS:-}" ] && cd "$VEMBLO_MOUNTS"; then
   # A second name of the argument that goes while the run holds the argument under its own name,
   # as where another run's client deleted the file there to rename over it, is no longer a name
   # that the argument could lose, and the argument takes its place. It is made on the server.
-  server=$PWD/smb/share && cd "$one" && held "(cd $server/work && echo a > a && ln a a$s)" \
+  server=$PWD/smb/share && cd "$one" && held "(cd $server/here && echo a > a && ln a a$s)" \
     '/^rename(at)?$:delay_exit=600000:when=1' "[ ! -e a ]" "rm a$s" "0 a$s=a" a
   cd "$VEMBLO_MOUNTS"
   # A dated name past 255 bytes is refused before any look asks for it, after which the client
