@@ -72,10 +72,24 @@ void leave(const char* now, const char* name, LeftAside* left) {
   (void)snprintf(left->now, sizeof left->now, "%s", now);
 }
 
+// An SMB client through FUSE closes a file on the server only a moment after the run has closed
+// it, and until then refuses as busy to rename it or over it: such a rename is tried again, for
+// up to two seconds.
+constexpr int BUSY_ATTEMPTS = 100;
+
+int rename_once_closed(const char* from, const char* to) {
+  int error = rename_replacing(from, to);
+  for (int attempt = 1; attempt < BUSY_ATTEMPTS && error == SYS_BUSY; ++attempt) {
+    pause_briefly();
+    error = rename_replacing(from, to);
+  }
+  return error;
+}
+
 // Puts the entry that this run moved to own back under name, and tells how that went. Where
 // nothing stands under own any more, nothing is left to put back.
 int put_back(const char* own, const char* name, LeftAside* left) {
-  int error = rename_replacing(own, name);
+  int error = rename_once_closed(own, name);
   if (error != 0 && error != SYS_NO_ENTRY) leave(own, name, left);
   return error;
 }
@@ -175,7 +189,7 @@ int rename_through_own_name(const char* file_arg, const char* dated_name, const 
   if (error != 0) return error;
   bool alike = unguarded && target.kind != EntryKind::none && !same_file(source, target) &&
                seem_one_file(own, source, dated_name, target);
-  error = alike ? SYS_ENTRY_EXISTS : rename_replacing(own, dated_name);
+  error = alike ? SYS_ENTRY_EXISTS : rename_once_closed(own, dated_name);
   if (error != 0) {
     (void)put_back(own, file_arg, left);
     return error;

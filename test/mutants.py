@@ -255,6 +255,12 @@ MUTANTS = [
          edits=[('constexpr int STATUS_NOT_RENAMED = 2;', 'constexpr int STATUS_NOT_RENAMED = 1;')]),
     dict(id='G9', file='src/command.cpp', desc='the dated name echoed on standard output',
          edits=[('  return STATUS_DONE;\n}\n', '  (void)puts(dated_name);\n  return STATUS_DONE;\n}\n')]),
+    dict(id='R28', file='src/replace.cpp', desc='a file put back without waiting for the client to let it go',
+         edits=[('  int error = rename_once_closed(own, name);', '  int error = rename_replacing(own, name);')]),
+    dict(id='R29', file='src/replace.cpp', desc='a file renamed over the dated name without waiting for the client',
+         edits=[('alike ? SYS_ENTRY_EXISTS : rename_once_closed(own, dated_name)', 'alike ? SYS_ENTRY_EXISTS : rename_replacing(own, dated_name)')]),
+    dict(id='R30', file='src/replace.cpp', desc='a busy rename tried only once',
+         edits=[('attempt < BUSY_ATTEMPTS && error == SYS_BUSY', 'attempt < 1 && error == SYS_BUSY')]),
 ]
 
 # Faults in the Windows files, which mutate.py cannot plant: it builds and tests natively. Each is

@@ -31,6 +31,8 @@ constexpr std::size_t MAX_NAME = NAME_MAX;
 extern const int SYS_NAME_TOO_LONG;
 extern const int SYS_ENTRY_EXISTS;
 extern const int SYS_NO_ENTRY;
+// What a rename gives where something holds the entry open and the system will not let it go.
+extern const int SYS_BUSY;
 // What a service gives where the system or the file system cannot do what it asks.
 extern const int SYS_NOT_SUPPORTED;
 
@@ -119,6 +121,9 @@ void release_interrupts();
 
 // The number of this process, which no other process running now has.
 unsigned long get_process_id();
+
+// Waits 20 milliseconds, as between two tries of one step.
+void pause_briefly();
 
 // A number that another process, here or on another machine, is unlikely to draw as well.
 unsigned long get_random_number();

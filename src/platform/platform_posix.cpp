@@ -30,6 +30,7 @@ static_assert(sizeof(off_t) >= 8 && sizeof(ino_t) >= 8 && sizeof(time_t) >= 8,
 const int SYS_NAME_TOO_LONG = ENAMETOOLONG;
 const int SYS_ENTRY_EXISTS = EEXIST;
 const int SYS_NO_ENTRY = ENOENT;
+const int SYS_BUSY = EBUSY;
 const int SYS_NOT_SUPPORTED = ENOTSUP;
 
 namespace {
@@ -275,6 +276,11 @@ void hold_interrupts() {
 void release_interrupts() { (void)sigprocmask(SIG_SETMASK, &unheld, nullptr); }
 
 unsigned long get_process_id() { return static_cast<unsigned long>(getpid()); }
+
+void pause_briefly() {
+  struct timespec pause = {0, 20L * 1000 * 1000};
+  (void)nanosleep(&pause, nullptr);
+}
 
 // The clock's nanoseconds where the system has no random bytes to give.
 unsigned long get_random_number() {

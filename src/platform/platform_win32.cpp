@@ -8,6 +8,7 @@
 const int SYS_NAME_TOO_LONG = ERROR_FILENAME_EXCED_RANGE;
 const int SYS_ENTRY_EXISTS = ERROR_ALREADY_EXISTS;
 const int SYS_NO_ENTRY = ERROR_FILE_NOT_FOUND;
+const int SYS_BUSY = ERROR_SHARING_VIOLATION;
 const int SYS_NOT_SUPPORTED = ERROR_NOT_SUPPORTED;
 
 // msvcrt's own split of the command line into wide arguments, the one its ANSI arguments come
@@ -231,6 +232,8 @@ void release_interrupts() {
 }
 
 unsigned long get_process_id() { return GetCurrentProcessId(); }
+
+void pause_briefly() { Sleep(20); }
 
 // The performance counter's low bits, which change many times in a microsecond.
 unsigned long get_random_number() {
