@@ -26,13 +26,13 @@ folder() { rm -rf here && mkdir here && cd here && eval "$1"; }
 # environment), and sets status and the entries before and after it, on one line, with "~" for a
 # name ".vemblo-aside-PID-N"; after them, what the run's line says past its error, if anything.
 # Where WHEN is given, the run goes on beside the script: once the command WHEN holds, or after 3 s,
-# THEN is done meanwhile, as another run, a client or a user would. A run beside a script ignores Ctrl+C, which
-# env gives back before any tracer starts: a tracer would count env's calls with the program's,
-# and a 32-bit program's apart from them.
+# THEN is done meanwhile, as another run, a client or a user would. A run beside a script ignores
+# Ctrl+C, which env gives back before any tracer starts: a tracer would count env's calls with the
+# program's, and a 32-bit program's apart from them. The shell's word on a killed run goes unsaid.
 run() {
   folder "$1" && before=$(listing | asides) &&
     { env --default-signal=INT "${@:5}" "$vemblo" "$2" 2>"$top/err" & }
-  [ -z "$3" ] || { within 30 eval "$3"; eval "$4"; }; wait $!
+  [ -z "$3" ] || { within 30 eval "$3"; eval "$4"; }; wait $! 2>/dev/null
   status=$? after="$(listing | asides)$(sed -n 's/.*error//p' "$top/err" | asides)" && cd ..
 }
 
