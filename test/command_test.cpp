@@ -14,7 +14,7 @@ const std::string LINKED = "it is a symbolic link to the new name";
 FolderCase refused(std::vector<std::string> before, std::vector<std::string> args,
                    const std::string& dated, const std::string& reason) {
   std::string to = dated.empty() ? "" : " to '" + dated + "'";
-  std::string error = "vemblo: cannot rename '" + args.at(0) + "'" + to + ": " + reason + "\n";
+  std::string error = CANNOT_RENAME + args.at(0) + "'" + to + ": " + reason + "\n";
   return FolderCase{std::move(before), std::move(args), 2, {}, error};
 }
 

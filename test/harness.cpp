@@ -24,9 +24,6 @@ const char SEPARATOR = static_cast<char>(fs::path::preferred_separator);
 
 namespace {
 
-// What every diagnostic says before the first name.
-const std::string CANNOT_RENAME = "vemblo: cannot rename '";
-
 std::string read_file(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

@@ -8,6 +8,8 @@
 
 extern const char SEPARATOR;  // the separator of the system's full paths
 inline const bool ON_POSIX = SEPARATOR == '/';
+// What every diagnostic says before the first name.
+inline const std::string CANNOT_RENAME = "vemblo: cannot rename '";
 
 // A new temporary folder, removed with everything in it when the test ends.
 struct ScopedFolder {

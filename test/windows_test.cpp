@@ -29,8 +29,7 @@ TEST(Windows, LookAlikeNotRenamed) {
   // The file of the look-alike name, where "?" does not stand for the character, stays.
   std::vector<std::string> before;
   if (strchr(look_alike, '?') == nullptr) before.emplace_back(look_alike);
-  check_folder_case(
-      {before, {look_alike}, 2, {}, "vemblo: cannot rename '" + std::string(look_alike) + "'"});
+  check_folder_case({before, {look_alike}, 2, {}, CANNOT_RENAME + look_alike + "'"});
 }
 
 // A short name, as "dir /x" shows it, stands for the long one, which the dated name keeps.
